@@ -1,0 +1,42 @@
+# Shared by scripts/test and scripts/play.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+build_dir=${VELMO_BUILD_DIR:-$root/build}
+jobs=$(nproc)
+
+install_packages() {
+    local wanted missing=()
+    wanted=$(grep -v '^#' "$root/scripts/packages.txt" | tr -s ' \n' ' ')
+    for p in $wanted; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo=""
+        [ "$(id -u)" -ne 0 ] && sudo=sudo
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() {
+    cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$build_dir" -j "$jobs"
+}
+
+# Starts Xvfb when there is no display; stopped by its process id on exit.
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        return
+    fi
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+    local num
+    read -r num <"$fifo"
+    rm -f "$fifo"
+    export DISPLAY=":$num"
+    echo "Started Xvfb on $DISPLAY (pid $xvfb_pid)"
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Modal message boxes. They block until answered, as the engine expects.
+// Tests answer them through set_message_box_responder instead of a display.
+#include <functional>
+
+#include "platform/win32_types.h"
+
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_OKCANCEL = 0x1;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+// Shows a box with `text` and `caption` and the buttons `type` asks for;
+// returns IDOK or IDCANCEL (0 when no box could be shown at all).
+int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+
+// When set, every box goes to the responder instead of the screen and its
+// answer is returned. Pass an empty function to show real boxes again.
+using MessageBoxResponder = std::function<int(const char* text, const char* caption, UINT type)>;
+void set_message_box_responder(MessageBoxResponder responder);

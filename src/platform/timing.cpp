@@ -1,0 +1,66 @@
+#include "platform/timing.h"
+
+#include <ctime>
+#include <thread>
+#include <chrono>
+
+namespace {
+bool g_tickOverride = false;
+ULONGLONG g_tickValue = 0;
+}
+
+void GetLocalTime(SYSTEMTIME* out)
+{
+    timespec ts{};
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm local{};
+    time_t secs = ts.tv_sec;
+    localtime_r(&secs, &local);
+    out->wYear = static_cast<WORD>(local.tm_year + 1900);
+    out->wMonth = static_cast<WORD>(local.tm_mon + 1);
+    out->wDayOfWeek = static_cast<WORD>(local.tm_wday);
+    out->wDay = static_cast<WORD>(local.tm_mday);
+    out->wHour = static_cast<WORD>(local.tm_hour);
+    out->wMinute = static_cast<WORD>(local.tm_min);
+    out->wSecond = static_cast<WORD>(local.tm_sec);
+    out->wMilliseconds = static_cast<WORD>(ts.tv_nsec / 1000000);
+}
+
+ULONGLONG GetTickCount64()
+{
+    if (g_tickOverride)
+        return g_tickValue;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<ULONGLONG>(ts.tv_sec) * 1000u + static_cast<ULONGLONG>(ts.tv_nsec / 1000000);
+}
+
+DWORD GetTickCount()
+{
+    return static_cast<DWORD>(GetTickCount64());
+}
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count)
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    count->QuadPart = static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    return TRUE;
+}
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
+{
+    frequency->QuadPart = 1000000000;
+    return TRUE;
+}
+
+void Sleep(DWORD milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void set_tick_count_override(bool enabled, ULONGLONG value)
+{
+    g_tickOverride = enabled;
+    g_tickValue = value;
+}
