@@ -1,0 +1,67 @@
+#include "platform/sockets.h"
+
+#include <cerrno>
+
+#include <sys/select.h>
+#include <unistd.h>
+
+int WSAStartup(WORD versionRequested, WSADATA* data)
+{
+    if (data) {
+        data->wVersion = versionRequested;
+        data->wHighVersion = MAKEWORD(2, 2);
+    }
+    return 0;
+}
+
+int closesocket(SOCKET s)
+{
+    return ::close(s);
+}
+
+int send_all(SOCKET s, const void* buffer, int length)
+{
+    const char* bytes = static_cast<const char*>(buffer);
+    int sent = 0;
+    while (sent < length) {
+        const ssize_t n = ::send(s, bytes + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            return -1;
+        sent += static_cast<int>(n);
+    }
+    return sent;
+}
+
+int recv_all(SOCKET s, void* buffer, int length)
+{
+    char* bytes = static_cast<char*>(buffer);
+    int received = 0;
+    while (received < length) {
+        const ssize_t n = ::recv(s, bytes + received, static_cast<size_t>(length - received), 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return received > 0 ? received : -1;
+        }
+        if (n == 0)
+            break;
+        received += static_cast<int>(n);
+    }
+    return received;
+}
+
+bool socket_readable(SOCKET s)
+{
+    if (s < 0 || s >= FD_SETSIZE)
+        return false;
+    fd_set readSet;
+    FD_ZERO(&readSet);
+    FD_SET(s, &readSet);
+    timeval timeout{0, 0};
+    return ::select(s + 1, &readSet, nullptr, nullptr, &timeout) > 0;
+}

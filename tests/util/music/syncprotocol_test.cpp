@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "editor_peer.h"
+#include "util/music/syncclient.h"
+
+namespace {
+
+struct Recorder {
+    std::vector<int> pauses;
+    std::vector<int> rows;
+    int playing = 1;
+};
+
+void onPause(void* data, int flag) { static_cast<Recorder*>(data)->pauses.push_back(flag); }
+void onSetRow(void* data, int row) { static_cast<Recorder*>(data)->rows.push_back(row); }
+int onIsPlaying(void* data) { return static_cast<Recorder*>(data)->playing; }
+
+const SyncClientEvents kEvents{onPause, onSetRow, onIsPlaying};
+
+class SyncProtocol : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/velmo_proto_XXXXXX";
+        dir = mkdtemp(pattern);
+        client = SyncClient::create((dir + "/").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        SyncClient::destroy(client);
+        std::system(("rm -rf " + dir).c_str());
+    }
+    // Connects the client to the peer and registers the given tracks.
+    void connectWithTracks(const std::vector<std::string>& names)
+    {
+        peer.expectConnection();
+        ASSERT_EQ(SyncClient::connect(client, "127.0.0.1", peer.port()), 0);
+        peer.waitConnected();
+        EXPECT_EQ(peer.receivedGreeting(), "hello, synctracker!");
+        for (const std::string& name : names) {
+            SyncTrack* track = SyncClient::getTrack(client, name.c_str(), 7.0f);
+            ASSERT_NE(track, nullptr);
+            // Every new track starts with the default key until the editor answers.
+            ASSERT_EQ(track->keyCount, 1);
+            EXPECT_EQ(track->keys[0].value, 7.0f);
+            EXPECT_EQ(peer.readGetTrack(), name);
+        }
+    }
+    // Runs updates until the peer's messages have arrived and been handled.
+    int updateUntilQuiet(int row)
+    {
+        int result = 0;
+        for (int i = 0; i < 50 && result == 0; ++i) {
+            result = SyncClient::update(client, row, &kEvents, &rec);
+            usleep(2000);
+        }
+        return result;
+    }
+
+    std::string dir;
+    SyncClient* client = nullptr;
+    EditorPeer peer;
+    Recorder rec;
+};
+
+TEST_F(SyncProtocol, GreetingAndTrackRequests)
+{
+    connectWithTracks({"flash", "cameraEyeX"});
+    EXPECT_TRUE(peer.nothingPending());
+}
+
+TEST_F(SyncProtocol, WrongOrShortGreetingFails)
+{
+    for (const std::string answer : {"hello, DEMO!", "hello"}) {
+        EditorPeer bad;
+        bad.expectConnection(answer);
+        EXPECT_EQ(SyncClient::connect(client, "127.0.0.1", bad.port()), -1) << answer;
+        bad.waitConnected();
+        EXPECT_EQ(client->socket, -1);
+        EXPECT_TRUE(bad.closedByClient());
+    }
+    unsigned short closedPort;
+    {
+        EditorPeer gone;
+        closedPort = gone.port();
+    }
+    EXPECT_EQ(SyncClient::connect(client, "127.0.0.1", closedPort), -1);
+    EXPECT_EQ(SyncClient::connect(client, "no-such-host.invalid", closedPort), -1);
+    EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), -1);
+}
+
+TEST_F(SyncProtocol, KeyEditsAndTransportAreAllHandledBeforeTheRowReport)
+{
+    connectWithTracks({"a", "b"});
+    peer.sendSetRow(40);
+    peer.sendSetKey(0, 0, 1.5f, Linear);
+    peer.sendSetKey(0, 16, 3.5f, Hold);
+    peer.sendSetKey(1, 8, -1.0f, SmoothStep);
+    peer.sendPause(1);
+    usleep(20000);
+    EXPECT_EQ(SyncClient::update(client, 12, &kEvents, &rec), 0);
+    EXPECT_EQ(rec.rows, (std::vector<int>{40}));
+    EXPECT_EQ(rec.pauses, (std::vector<int>{1}));
+    SyncTrack* a = client->tracks[0];
+    SyncTrack* b = client->tracks[1];
+    ASSERT_EQ(a->keyCount, 2); // the editor's key at row 0 replaced the default
+    EXPECT_FLOAT_EQ(SyncTrack::valueAt(a, 8.0), 2.5f);
+    ASSERT_EQ(b->keyCount, 2); // default at row 0 plus the editor's key
+    EXPECT_EQ(b->keys[1].type, SmoothStep);
+    // The set-row from the editor did not count as reported: row 12 is sent now.
+    EXPECT_EQ(peer.readSetRow(), 12);
+
+    // The same row again is not reported, nor any row while not playing.
+    EXPECT_EQ(SyncClient::update(client, 12, &kEvents, &rec), 0);
+    rec.playing = 0;
+    EXPECT_EQ(SyncClient::update(client, 13, &kEvents, &rec), 0);
+    EXPECT_TRUE(peer.nothingPending());
+    rec.playing = 1;
+    EXPECT_EQ(SyncClient::update(client, 13, &kEvents, &rec), 0);
+    EXPECT_EQ(peer.readSetRow(), 13);
+
+    peer.sendDeleteKey(0, 16);
+    peer.sendPause(0);
+    EXPECT_EQ(updateUntilQuiet(13), 0);
+    EXPECT_EQ(a->keyCount, 1);
+    EXPECT_EQ(rec.pauses, (std::vector<int>{1, 0}));
+}
+
+TEST_F(SyncProtocol, FieldsSplitAcrossManyReadsStillArrive)
+{
+    connectWithTracks({"a"});
+    std::vector<unsigned char> message{0};
+    EditorPeer::put32(message, 0);
+    EditorPeer::put32(message, 4);
+    EditorPeer::put32(message, 0x40000000); // 2.0f
+    message.push_back(Linear);
+    peer.sendTrickled(message);
+    EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), 0);
+    ASSERT_EQ(client->tracks[0]->keyCount, 2);
+    EXPECT_EQ(client->tracks[0]->keys[1].value, 2.0f);
+}
+
+TEST_F(SyncProtocol, SaveCommandWritesEveryTrack)
+{
+    connectWithTracks({"x", "y"});
+    peer.sendSetKey(1, 3, 4.0f, Hold);
+    peer.sendSave();
+    EXPECT_EQ(updateUntilQuiet(0), 0);
+    FILE* f = std::fopen((dir + "/_y.track").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 0, SEEK_END);
+    EXPECT_EQ(std::ftell(f), 4 + 2 * 9);
+    std::fclose(f);
+    EXPECT_EQ(access((dir + "/_x.track").c_str(), F_OK), 0);
+}
+
+TEST_F(SyncProtocol, UnknownCommandClosesTheConnection)
+{
+    for (const auto& [byte, text] : std::vector<std::pair<unsigned char, std::string>>{
+             {2, "unknown cmd: 02\n"}, {6, "unknown cmd: 06\n"}, {255, "unknown cmd: ff\n"}}) {
+        connectWithTracks({});
+        peer.sendBytes({byte});
+        usleep(10000);
+        testing::internal::CaptureStderr();
+        const int result = SyncClient::update(client, 0, &kEvents, &rec);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), text);
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(client->socket, -1);
+        EXPECT_TRUE(peer.closedByClient());
+        EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), -1);
+        peer.closeConnection();
+    }
+}
+
+TEST_F(SyncProtocol, BadEditsCloseTheConnectionAndKeepEarlierKeys)
+{
+    std::vector<unsigned char> missingTrack{0}, negativeTrack{1}, rowWithoutKey{1};
+    EditorPeer::put32(missingTrack, 5);
+    EditorPeer::put32(missingTrack, 1);
+    EditorPeer::put32(missingTrack, 0);
+    missingTrack.push_back(0);
+    EditorPeer::put32(negativeTrack, 0xffffffff);
+    EditorPeer::put32(negativeTrack, 1);
+    EditorPeer::put32(rowWithoutKey, 0);
+    EditorPeer::put32(rowWithoutKey, 77);
+    const std::vector<unsigned char> shortField{3, 0, 0};
+
+    connectWithTracks({"a"});
+    const std::vector<std::pair<std::vector<unsigned char>, bool>> cases = {
+        {missingTrack, false}, {negativeTrack, false}, {rowWithoutKey, false},
+        {shortField, true}, // the peer hangs up in the middle of a field
+    };
+    for (const auto& [message, hangUp] : cases) {
+        peer.sendSetKey(0, 2, 9.0f, Hold);
+        peer.sendBytes(message);
+        if (hangUp)
+            peer.closeConnection();
+        EXPECT_EQ(updateUntilQuiet(0), -1);
+        EXPECT_EQ(client->socket, -1);
+        EXPECT_GE(SyncTrack::findKey(client->tracks[0], 2), 0) << "the earlier key stays";
+        peer.closeConnection();
+        peer.expectConnection();
+        ASSERT_EQ(SyncClient::connect(client, "127.0.0.1", peer.port()), 0);
+        peer.waitConnected();
+        EXPECT_EQ(peer.readGetTrack(), "a");
+    }
+}
+
+TEST_F(SyncProtocol, ReconnectRequestsEveryTrackAgainInOrder)
+{
+    connectWithTracks({"first", "second", "third"});
+    peer.sendSetKey(2, 5, 1.0f, Hold);
+    EXPECT_EQ(updateUntilQuiet(0), 0);
+    EXPECT_EQ(client->tracks[2]->keyCount, 2);
+
+    peer.closeConnection();
+    EXPECT_EQ(updateUntilQuiet(0), -1);
+    EXPECT_EQ(client->socket, -1);
+
+    peer.expectConnection();
+    ASSERT_EQ(SyncClient::connect(client, "localhost", peer.port()), 0);
+    peer.waitConnected();
+    EXPECT_EQ(peer.readGetTrack(), "first");
+    EXPECT_EQ(peer.readGetTrack(), "second");
+    EXPECT_EQ(peer.readGetTrack(), "third");
+    for (int i = 0; i < client->trackCount; ++i) {
+        EXPECT_EQ(client->tracks[i]->keyCount, 0);
+        EXPECT_EQ(SyncTrack::valueAt(client->tracks[i], 3.0), 0.0f);
+    }
+    // The last row sent survives the reconnect, so an unchanged row is not sent again.
+    EXPECT_EQ(client->lastRowSent, 0);
+    EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), 0);
+    EXPECT_TRUE(peer.nothingPending());
+    EXPECT_EQ(SyncClient::update(client, 1, &kEvents, &rec), 0);
+    EXPECT_EQ(peer.readSetRow(), 1);
+}
+
+} // namespace
