@@ -1,0 +1,403 @@
+#include "platform/audio.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/audio_decode.h"
+#include "platform/audio_fft.h"
+
+namespace {
+
+constexpr int kBufferFrames = 512;
+
+struct Stream {
+    std::vector<std::int16_t> samples;
+    DWORD channels = 0;
+    DWORD rate = 0;
+    DWORD flags = 0;
+    DWORD ctype = 0;
+    std::uint64_t frame = 0;     // position in sample frames
+    double fraction = 0.0;       // playback: sub-frame position when rates differ
+    bool playing = false;
+    bool paused = false;
+    float volume = 1.0f;
+
+    std::uint64_t frames() const { return samples.size() / channels; }
+    DWORD blockAlign() const { return channels * 2; }
+};
+
+struct Device {
+    SDL_AudioDeviceID id = 0;
+    int rate = 44100;
+    int channels = 2;
+    std::string driver;
+};
+
+std::mutex mutex; // guards the streams against the device's callback thread
+std::map<DWORD, std::unique_ptr<Stream>> streams;
+DWORD nextHandle = 0x10000;
+Device device;
+bool initialised = false;
+int lastError = BASS_OK;
+
+bool fail(int code)
+{
+    lastError = code;
+    return false;
+}
+
+Stream* find(DWORD handle)
+{
+    auto it = streams.find(handle);
+    if (it == streams.end()) {
+        lastError = BASS_ERROR_HANDLE;
+        return nullptr;
+    }
+    return it->second.get();
+}
+
+// Mixes every playing stream into the device buffer (signed 16-bit stereo
+// or the device's channel count). Runs on SDL's audio thread.
+void mixCallback(void*, Uint8* out, int length)
+{
+    const int outChannels = device.channels;
+    const int frames = length / (2 * outChannels);
+    std::vector<float> mix(static_cast<std::size_t>(frames * outChannels), 0.0f);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (auto& [handle, s] : streams) {
+            if (!s->playing || s->paused || s->frames() == 0)
+                continue;
+            const double step = static_cast<double>(s->rate) / device.rate;
+            for (int i = 0; i < frames; ++i) {
+                if (s->frame >= s->frames()) {
+                    if (s->flags & BASS_SAMPLE_LOOP) {
+                        s->frame = 0;
+                    } else {
+                        s->playing = false;
+                        break;
+                    }
+                }
+                const std::int16_t* src = &s->samples[s->frame * s->channels];
+                for (int c = 0; c < outChannels; ++c) {
+                    const int sc = s->channels == 1 ? 0 : std::min<int>(c, static_cast<int>(s->channels) - 1);
+                    mix[static_cast<std::size_t>(i * outChannels + c)] += src[sc] * s->volume;
+                }
+                s->fraction += step;
+                const double whole = std::floor(s->fraction);
+                s->frame += static_cast<std::uint64_t>(whole);
+                s->fraction -= whole;
+            }
+        }
+    }
+    std::int16_t* dst = reinterpret_cast<std::int16_t*>(out);
+    for (std::size_t i = 0; i < mix.size(); ++i)
+        dst[i] = static_cast<std::int16_t>(std::clamp(mix[i], -32768.0f, 32767.0f));
+}
+
+bool openDevice(const char* driver, int freq)
+{
+    if (SDL_AudioInit(driver) != 0)
+        return false;
+    SDL_AudioSpec want{};
+    SDL_AudioSpec have{};
+    want.freq = freq;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = kBufferFrames;
+    want.callback = mixCallback;
+    SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (id == 0) {
+        SDL_AudioQuit();
+        return false;
+    }
+    device.id = id;
+    device.rate = have.freq;
+    device.channels = have.channels;
+    const char* name = SDL_GetCurrentAudioDriver();
+    device.driver = name ? name : "";
+    SDL_PauseAudioDevice(id, 0);
+    return true;
+}
+
+} // namespace
+
+DWORD BASS_GetVersion()
+{
+    return (BASSVERSION << 16) | 0x0001;
+}
+
+BOOL BASS_Init(int, DWORD freq, DWORD, void*, const void*)
+{
+    if (initialised)
+        return fail(BASS_ERROR_ALREADY);
+    // The driver is chosen here rather than by SDL_InitSubSystem, so that a
+    // machine without a sound device falls back to the dummy driver, which
+    // SDL never picks by itself. SDL_AUDIODRIVER still names a driver to try first.
+    const char* wanted = SDL_getenv("SDL_AUDIODRIVER");
+    if (!openDevice(wanted, static_cast<int>(freq)) && !openDevice("dummy", static_cast<int>(freq)))
+        return fail(BASS_ERROR_DEVICE);
+    initialised = true;
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+BOOL BASS_Free()
+{
+    if (!initialised)
+        return fail(BASS_ERROR_INIT);
+    SDL_CloseAudioDevice(device.id);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        streams.clear();
+    }
+    SDL_AudioQuit();
+    device = Device{};
+    initialised = false;
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+int BASS_ErrorGetCode()
+{
+    return lastError;
+}
+
+const char* audio_driver_name()
+{
+    return device.driver.c_str();
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags)
+{
+    if (!initialised)
+        return fail(BASS_ERROR_INIT), 0;
+    if (!mem || !file)
+        return fail(BASS_ERROR_FILEOPEN), 0;
+    auto stream = std::make_unique<Stream>();
+    DecodedAudio decoded;
+    const std::uint8_t* bytes = static_cast<const std::uint8_t*>(file) + offset;
+    if (!audio_decode(bytes, static_cast<std::size_t>(length), &decoded))
+        return fail(BASS_ERROR_FILEFORM), 0;
+    stream->samples = std::move(decoded.samples);
+    stream->channels = static_cast<DWORD>(decoded.channels);
+    stream->rate = static_cast<DWORD>(decoded.rate);
+    stream->flags = flags & (BASS_SAMPLE_LOOP | BASS_STREAM_PRESCAN | BASS_STREAM_DECODE | BASS_ASYNCFILE);
+    stream->ctype = decoded.isOgg ? BASS_CTYPE_STREAM_OGG : BASS_CTYPE_STREAM_MP3;
+    std::lock_guard<std::mutex> lock(mutex);
+    const HSTREAM handle = nextHandle++;
+    streams[handle] = std::move(stream);
+    lastError = BASS_OK;
+    return handle;
+}
+
+BOOL BASS_StreamFree(HSTREAM handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    if (streams.erase(handle) == 0)
+        return fail(BASS_ERROR_HANDLE);
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return FALSE;
+    if (!info)
+        return fail(BASS_ERROR_ILLPARAM);
+    *info = BASS_CHANNELINFO{s->rate, s->channels, s->flags, s->ctype, 0, 0, 0, nullptr};
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return static_cast<QWORD>(-1);
+    if (mode != BASS_POS_BYTE)
+        return fail(BASS_ERROR_NOTAVAIL), static_cast<QWORD>(-1);
+    lastError = BASS_OK;
+    return s->frames() * s->blockAlign();
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return static_cast<QWORD>(-1);
+    if (mode != BASS_POS_BYTE)
+        return fail(BASS_ERROR_NOTAVAIL), static_cast<QWORD>(-1);
+    lastError = BASS_OK;
+    return std::min(s->frame, s->frames()) * s->blockAlign();
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position, DWORD mode)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return FALSE;
+    if (mode != BASS_POS_BYTE)
+        return fail(BASS_ERROR_NOTAVAIL);
+    const std::uint64_t frame = position / s->blockAlign();
+    if (frame > s->frames())
+        return fail(BASS_ERROR_POSITION);
+    s->frame = frame;
+    s->fraction = 0.0;
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD position)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return -1.0;
+    lastError = BASS_OK;
+    return static_cast<double>(position) / (static_cast<double>(s->rate) * s->blockAlign());
+}
+
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double seconds)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return static_cast<QWORD>(-1);
+    lastError = BASS_OK;
+    if (!(seconds > 0.0))
+        return 0;
+    return static_cast<QWORD>(std::floor(seconds * s->rate)) * s->blockAlign();
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return static_cast<DWORD>(-1);
+    if (!(s->flags & BASS_STREAM_DECODE))
+        return fail(BASS_ERROR_NOTAVAIL), static_cast<DWORD>(-1);
+    if (!buffer)
+        return fail(BASS_ERROR_ILLPARAM), static_cast<DWORD>(-1);
+
+    if (length == BASS_DATA_FFT512 || length == BASS_DATA_FFT2048) {
+        const int n = length == BASS_DATA_FFT512 ? 512 : 2048;
+        std::vector<float> mono(static_cast<std::size_t>(n), 0.0f);
+        const std::uint64_t available = s->frames() - std::min(s->frame, s->frames());
+        const std::uint64_t take = std::min<std::uint64_t>(available, static_cast<std::uint64_t>(n));
+        for (std::uint64_t i = 0; i < take; ++i) {
+            const std::int16_t* src = &s->samples[(s->frame + i) * s->channels];
+            float sum = 0.0f;
+            for (DWORD c = 0; c < s->channels; ++c)
+                sum += src[c] / 32768.0f;
+            mono[i] = sum / static_cast<float>(s->channels);
+        }
+        s->frame += take;
+        audio_fft_magnitudes(mono.data(), n, static_cast<float*>(buffer));
+        lastError = BASS_OK;
+        return static_cast<DWORD>(take * s->blockAlign());
+    }
+
+    const bool asFloat = (length & BASS_DATA_FLOAT) != 0;
+    const DWORD bytes = length & ~BASS_DATA_FLOAT;
+    const std::uint64_t sampleSize = asFloat ? 4 : 2;
+    const std::uint64_t wanted = bytes / (sampleSize * s->channels);
+    const std::uint64_t available = s->frames() - std::min(s->frame, s->frames());
+    const std::uint64_t take = std::min(wanted, available);
+    if (take == 0 && wanted > 0)
+        return fail(BASS_ERROR_ENDED), static_cast<DWORD>(-1);
+    const std::int16_t* src = s->samples.data() + s->frame * s->channels;
+    const std::size_t count = static_cast<std::size_t>(take * s->channels);
+    if (asFloat) {
+        float* dst = static_cast<float*>(buffer);
+        for (std::size_t i = 0; i < count; ++i)
+            dst[i] = src[i] / 32768.0f;
+    } else {
+        std::memcpy(buffer, src, count * 2);
+    }
+    s->frame += take;
+    lastError = BASS_OK;
+    return static_cast<DWORD>(count * sampleSize);
+}
+
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return FALSE;
+    if (s->flags & BASS_STREAM_DECODE)
+        return fail(BASS_ERROR_DECODE);
+    if (restart || s->frame >= s->frames())
+        s->frame = restart ? 0 : s->frame;
+    s->playing = s->frame < s->frames() || (s->flags & BASS_SAMPLE_LOOP);
+    s->paused = false;
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+BOOL BASS_ChannelPause(DWORD handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return FALSE;
+    if (!s->playing || s->paused)
+        return fail(BASS_ERROR_ALREADY);
+    s->paused = true;
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return BASS_ACTIVE_STOPPED;
+    lastError = BASS_OK;
+    if (s->flags & BASS_STREAM_DECODE)
+        return s->frame < s->frames() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
+    if (!s->playing)
+        return BASS_ACTIVE_STOPPED;
+    return s->paused ? BASS_ACTIVE_PAUSED : BASS_ACTIVE_PLAYING;
+}
+
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return FALSE;
+    if (attrib != BASS_ATTRIB_VOL)
+        return fail(BASS_ERROR_ILLPARAM);
+    s->volume = std::max(0.0f, value);
+    lastError = BASS_OK;
+    return TRUE;
+}
+
+DWORD BASS_ChannelFlags(DWORD handle, DWORD flags, DWORD mask)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    Stream* s = find(handle);
+    if (!s)
+        return static_cast<DWORD>(-1);
+    const DWORD changeable = mask & BASS_SAMPLE_LOOP;
+    s->flags = (s->flags & ~changeable) | (flags & changeable);
+    lastError = BASS_OK;
+    return s->flags;
+}

@@ -1,0 +1,162 @@
+#include "platform/audio_decode.h"
+
+#include <cstring>
+#include <mutex>
+
+#include <mpg123.h>
+#include <vorbis/vorbisfile.h>
+
+namespace {
+
+struct MemoryFile {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t position;
+};
+
+size_t memRead(void* buffer, size_t size, size_t count, void* source)
+{
+    MemoryFile* f = static_cast<MemoryFile*>(source);
+    const std::size_t wanted = size * count;
+    const std::size_t left = f->size - f->position;
+    const std::size_t n = wanted < left ? wanted : left;
+    std::memcpy(buffer, f->data + f->position, n);
+    f->position += n;
+    return size ? n / size : 0;
+}
+
+int memSeek(void* source, ogg_int64_t offset, int whence)
+{
+    MemoryFile* f = static_cast<MemoryFile*>(source);
+    ogg_int64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = static_cast<ogg_int64_t>(f->position);
+    else if (whence == SEEK_END)
+        base = static_cast<ogg_int64_t>(f->size);
+    const ogg_int64_t target = base + offset;
+    if (target < 0 || target > static_cast<ogg_int64_t>(f->size))
+        return -1;
+    f->position = static_cast<std::size_t>(target);
+    return 0;
+}
+
+long memTell(void* source)
+{
+    return static_cast<long>(static_cast<MemoryFile*>(source)->position);
+}
+
+bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
+{
+    MemoryFile file{data, size, 0};
+    OggVorbis_File vf;
+    const ov_callbacks callbacks{memRead, memSeek, nullptr, memTell};
+    if (ov_open_callbacks(&file, &vf, nullptr, 0, callbacks) != 0)
+        return false;
+    const vorbis_info* info = ov_info(&vf, -1);
+    if (!info || info->channels < 1) {
+        ov_clear(&vf);
+        return false;
+    }
+    out->channels = info->channels;
+    out->rate = static_cast<int>(info->rate);
+    out->isOgg = true;
+    const ogg_int64_t total = ov_pcm_total(&vf, -1);
+    if (total > 0)
+        out->samples.reserve(static_cast<std::size_t>(total) * static_cast<std::size_t>(out->channels));
+    char buffer[16384];
+    int section = 0;
+    bool ok = true;
+    while (true) {
+        const long n = ov_read(&vf, buffer, sizeof buffer, 0, 2, 1, &section);
+        if (n == 0)
+            break;
+        if (n == OV_HOLE)
+            continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        const std::size_t count = static_cast<std::size_t>(n) / 2;
+        const std::size_t at = out->samples.size();
+        out->samples.resize(at + count);
+        std::memcpy(out->samples.data() + at, buffer, count * 2);
+    }
+    ov_clear(&vf);
+    const std::size_t frame = static_cast<std::size_t>(out->channels);
+    out->samples.resize(out->samples.size() / frame * frame);
+    return ok && !out->samples.empty();
+}
+
+bool decodeMp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
+{
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { mpg123_init(); });
+    int error = 0;
+    mpg123_handle* mh = mpg123_new(nullptr, &error);
+    if (!mh)
+        return false;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_format_none(mh);
+    const long* rates = nullptr;
+    std::size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (std::size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (mpg123_open_feed(mh) != MPG123_OK || mpg123_feed(mh, data, size) != MPG123_OK) {
+        mpg123_delete(mh);
+        return false;
+    }
+    unsigned char buffer[16384];
+    bool haveFormat = false;
+    bool ok = true;
+    while (true) {
+        std::size_t done = 0;
+        const int result = mpg123_read(mh, buffer, sizeof buffer, &done);
+        if (result == MPG123_NEW_FORMAT) {
+            long rate = 0;
+            int channels = 0, encoding = 0;
+            mpg123_getformat(mh, &rate, &channels, &encoding);
+            if (haveFormat && (rate != out->rate || channels != out->channels)) {
+                ok = false;
+                break;
+            }
+            out->rate = static_cast<int>(rate);
+            out->channels = channels;
+            haveFormat = true;
+        }
+        if (done > 0) {
+            const std::size_t count = done / 2;
+            const std::size_t at = out->samples.size();
+            out->samples.resize(at + count);
+            std::memcpy(out->samples.data() + at, buffer, count * 2);
+        }
+        if (result == MPG123_NEED_MORE || result == MPG123_DONE)
+            break;
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
+            ok = false;
+            break;
+        }
+    }
+    mpg123_delete(mh);
+    if (!haveFormat || out->channels < 1)
+        return false;
+    const std::size_t frame = static_cast<std::size_t>(out->channels);
+    out->samples.resize(out->samples.size() / frame * frame);
+    return ok && !out->samples.empty();
+}
+
+} // namespace
+
+bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
+{
+    *out = DecodedAudio{};
+    if (!data || size < 4)
+        return false;
+    if (std::memcmp(data, "OggS", 4) == 0)
+        return decodeVorbis(data, size, out);
+    const bool id3 = std::memcmp(data, "ID3", 3) == 0;
+    const bool frameSync = data[0] == 0xFF && (data[1] & 0xE0) == 0xE0;
+    if (id3 || frameSync)
+        return decodeMp3(data, size, out);
+    return false;
+}

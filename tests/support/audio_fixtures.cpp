@@ -1,0 +1,68 @@
+#include "support/audio_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+void put(std::ofstream& out, std::uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.put(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+} // namespace
+
+void write_wav(const std::string& path, const std::vector<short>& interleaved, int channels, int rate)
+{
+    std::ofstream out(path, std::ios::binary);
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(interleaved.size() * 2);
+    out.write("RIFF", 4);
+    put(out, 36 + dataBytes, 4);
+    out.write("WAVEfmt ", 8);
+    put(out, 16, 4);
+    put(out, 1, 2);
+    put(out, static_cast<std::uint32_t>(channels), 2);
+    put(out, static_cast<std::uint32_t>(rate), 4);
+    put(out, static_cast<std::uint32_t>(rate * channels * 2), 4);
+    put(out, static_cast<std::uint32_t>(channels * 2), 2);
+    put(out, 16, 2);
+    out.write("data", 4);
+    put(out, dataBytes, 4);
+    out.write(reinterpret_cast<const char*>(interleaved.data()), static_cast<std::streamsize>(dataBytes));
+}
+
+std::vector<unsigned char> encoded_tone(const std::string& format, double hz, double seconds, double amplitude)
+{
+    std::ostringstream name;
+    name << "audio_fixture_" << hz << "_" << seconds << "_" << amplitude;
+    const std::string base = std::string(VELMO_BINARY_DIR) + "/" + name.str();
+    const std::string wav = base + ".wav";
+    const std::string encoded = base + "." + format;
+    std::ifstream cached(encoded, std::ios::binary);
+    if (!cached) {
+        const int rate = 44100;
+        const int frames = static_cast<int>(seconds * rate);
+        std::vector<short> samples(static_cast<std::size_t>(frames) * 2);
+        for (int i = 0; i < frames; ++i) {
+            const short v = static_cast<short>(std::lround(amplitude * 32767.0 * std::sin(2.0 * M_PI * hz * i / rate)));
+            samples[static_cast<std::size_t>(2 * i)] = v;
+            samples[static_cast<std::size_t>(2 * i + 1)] = v;
+        }
+        write_wav(wav, samples, 2, rate);
+        const std::string command = format == "ogg"
+            ? "oggenc -Q -q 6 -o '" + encoded + ".tmp' '" + wav + "'"
+            : "lame --quiet --preset cbr 192 '" + wav + "' '" + encoded + ".tmp'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        std::rename((encoded + ".tmp").c_str(), encoded.c_str());
+        cached.open(encoded, std::ios::binary);
+    }
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(cached), {});
+}
