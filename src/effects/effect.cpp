@@ -1,0 +1,32 @@
+#include "effects/effect.h"
+
+#include "system/fatal_error.h"
+
+namespace Effects {
+
+void PostProc::prepare(int, int, float, FBO*) {}
+
+void PostProc::apply(int, int, float) { FATAL_ERROR("Well this shouldn't happen..."); }
+
+float PostProc::getParam(int index) const
+{
+    if (index >= 0 && index < static_cast<int>(param_values.size()))
+        return param_values[index];
+    return 0.0f;
+}
+
+void PostProc::setParam(int index, float value)
+{
+    if (index < 0 || index >= static_cast<int>(param_values.size()))
+        FATAL_ERROR("WARNING: Param index " + std::to_string(index) + " for effect " + effect_name +
+                    " is out of bounds\n");
+    param_values[index] = value;
+}
+
+void PostProc::addParam(const std::string& name, float defaultValue)
+{
+    param_names.push_back(effect_name + name);
+    param_values.push_back(defaultValue);
+}
+
+}  // namespace Effects

@@ -1,0 +1,43 @@
+#pragma once
+// Effects::PostProc: a full-screen filter of the scene manager's chain. It has
+// a name ("Blur"), named float parameters ("BlurScale", ...) whose tracks the
+// scene manager reads, and a shader program. apply() binds the program and
+// sets its uniforms; the scene manager then draws the source picture through
+// it. A filter draws nothing itself and leaves framebuffer, viewport and
+// scissor alone.
+#include <string>
+#include <vector>
+
+class FBO;
+
+namespace Effects {
+
+class PostProc {
+public:
+    PostProc() = default;
+    virtual ~PostProc() = default;
+    PostProc(const PostProc&) = delete;
+    PostProc& operator=(const PostProc&) = delete;
+
+    // Called right before apply() with the framebuffer holding the picture.
+    virtual void prepare(int width, int height, float time, FBO* source);
+    // width and height: the picture's size; time: the music's beat.
+    virtual void apply(int width, int height, float time);
+
+    std::string name() const { return effect_name; }
+    const std::vector<std::string>& paramNames() const { return param_names; }
+    // 0.0 for an index outside the list.
+    float getParam(int index) const;
+    // Fatal for an index outside the list.
+    void setParam(int index, float value);
+
+protected:
+    // For the filters' constructors: appends effect name + name, with its default.
+    void addParam(const std::string& name, float defaultValue);
+
+    std::string effect_name;
+    std::vector<float> param_values;
+    std::vector<std::string> param_names;
+};
+
+}  // namespace Effects
