@@ -235,4 +235,28 @@ TEST_F(DataLayerTest, BadGzipFilesAreFatalWithoutWildAllocation)
     EXPECT_EQ(ticks, 0);
 }
 
+// The crafted bad files kept beside the gzip fuzz target.
+TEST_F(DataLayerTest, GzipRegressionFilesStopWithTheirFatalErrors)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"seventeen_bytes.gz", "@ is not a gzip file: 17 bytes, a gzip file has at least 18"},
+        {"not_gzip.gz", "@ is not a gzip file: it does not start with the gzip signature"},
+        {"huge_isize.gz", R"(\(gzip\) @ claims \d+ decompressed bytes, more than its 73 bytes can hold)"},
+        {"isize_too_small.gz", "Something went wrong reading from @, we got return value -1"},
+        {"bad_crc.gz", "Something went wrong reading from @, we got return value -1"},
+        {"two_members.gz", R"(\[TODO/FIXME\] \(gzip\) flength of 1 does not match the longer data of @\n)"},
+        {"cut_in_the_middle.gz", R"((Something went wrong reading from @, we got return value -?\d+|\[TODO/FIXME\] .*)\n?)"},
+    };
+    for (const auto& [file, message] : cases) {
+        const std::string p = std::string(VELMO_SOURCE_DIR) + "/fuzz/regressions/gzip/" + file;
+        ASSERT_TRUE(std::filesystem::exists(p)) << p;
+        std::string pattern = message;
+        if (const std::size_t at = pattern.find('@'); at != std::string::npos)
+            pattern.replace(at, 1, std::regex_replace(p, std::regex(R"([.%/_])"), R"(\$&)"));
+        int size = -1;
+        const std::string got = fatal_message([&] { std::free(load_gz_file(p.c_str(), "rb", &size, false)); });
+        EXPECT_TRUE(std::regex_match(got, std::regex(pattern))) << file << ": " << got;
+    }
+}
+
 } // namespace

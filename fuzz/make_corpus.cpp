@@ -1,0 +1,166 @@
+// Writes the fuzz targets' seed corpus (valid files) and the crafted bad
+// files kept as regression cases:
+//   fuzz_make_corpus <fuzz folder>
+// -> corpus/datafile, corpus/gzip, regressions/datafile, regressions/gzip
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+#include "util/data/huffman_codec.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+void put_u32(Bytes& b, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void append(Bytes& b, const std::string& s)
+{
+    b.insert(b.end(), s.begin(), s.end());
+}
+
+Bytes chunk(const std::string& name, const std::string& data, const char* tag = "VLMDFC")
+{
+    Bytes c(tag, tag + 7);
+    put_u32(c, static_cast<std::uint32_t>(name.size()));
+    put_u32(c, static_cast<std::uint32_t>(data.size()));
+    append(c, name);
+    append(c, data);
+    return c;
+}
+
+Bytes pack(const Bytes& stream)
+{
+    Bytes block(static_cast<std::size_t>(HuffmanCodec::max_packed_size(stream.size())));
+    int packedSize = 0;
+    auto codec = std::make_unique<HuffmanCodec>();
+    codec->huffman_encode(block.data(), &packedSize, stream.data(), static_cast<int>(stream.size()));
+    block.resize(static_cast<std::size_t>(packedSize));
+    return block;
+}
+
+Bytes datafile(const Bytes& block, std::uint8_t major = 0, std::uint8_t minor = 2)
+{
+    Bytes f;
+    append(f, std::string("Velmorin Data File", 19));
+    f.push_back(major);
+    f.push_back(minor);
+    f.insert(f.end(), block.begin(), block.end());
+    return f;
+}
+
+Bytes gzip(const std::string& data)
+{
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    Bytes out(deflateBound(&z, data.size()) + 32);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+void save(const fs::path& path, const Bytes& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <fuzz folder>\n", argv[0]);
+        return 2;
+    }
+    const fs::path root = argv[1];
+    const fs::path seeds = root / "corpus" / "datafile";
+    const fs::path bad = root / "regressions" / "datafile";
+
+    std::string binary;
+    for (int i = 0; i < 300; ++i)
+        binary += static_cast<char>((i * 37 + i / 7) & 0xff);
+    Bytes three = chunk("data/common/shaders/plain.vs", std::string("void main() {}\n", 16));
+    for (const Bytes& c : {chunk("data/music/song.mp3", binary), chunk("data/empty", "")})
+        three.insert(three.end(), c.begin(), c.end());
+    const Bytes good = datafile(pack(three));
+    save(seeds / "one_text_file.vlm", datafile(pack(chunk("data/a.txt", "hello, world\n"))));
+    save(seeds / "three_files.vlm", good);
+
+    Bytes wrongTitle = good;
+    wrongTitle[17] = 'X';
+    Bytes repeatedRow = good;
+    repeatedRow[21 + 16 + 5 + 4] = repeatedRow[21 + 16 + 4];
+    Bytes manySymbols = good;
+    manySymbols[21 + 5] = 1; // symbolCount 256 + the real count
+    Bytes hugeSize = good;
+    hugeSize[21 + 8] = 0xff;
+    hugeSize[21 + 9] = 0xff;
+    hugeSize[21 + 10] = 0xff;
+    hugeSize[21 + 11] = 0x7f;
+    Bytes negative = chunk("n", "abcd");
+    negative[11] = negative[12] = negative[13] = negative[14] = 0xff;
+    Bytes nameLong = chunk("n", "abcd");
+    nameLong[7] = 0x40;
+    Bytes dataLong = chunk("n", "abcd");
+    dataLong[11] = 5;
+    Bytes cutHeader = chunk("first", "1");
+    const Bytes second = chunk("second", "2");
+    cutHeader.insert(cutHeader.end(), second.begin(), second.begin() + 10);
+
+    save(bad / "truncated_preamble.vlm", Bytes(good.begin(), good.begin() + 10));
+    save(bad / "wrong_title.vlm", wrongTitle);
+    save(bad / "version_0_1.vlm", datafile(pack(three), 0, 1));
+    save(bad / "preamble_only.vlm", Bytes(good.begin(), good.begin() + 21));
+    save(bad / "block_shorter_than_header.vlm", Bytes(good.begin(), good.begin() + 21 + 10));
+    save(bad / "too_many_symbols.vlm", manySymbols);
+    save(bad / "repeated_row.vlm", repeatedRow);
+    save(bad / "huge_unpacked_size.vlm", hugeSize);
+    save(bad / "bit_stream_cut.vlm", Bytes(good.begin(), good.end() - 40));
+    save(bad / "wrong_chunk_tag.vlm", datafile(pack(chunk("n", "abcd", "VLMDFX"))));
+    save(bad / "name_past_end.vlm", datafile(pack(nameLong)));
+    save(bad / "data_past_end.vlm", datafile(pack(dataLong)));
+    save(bad / "negative_data_size.vlm", datafile(pack(negative)));
+    save(bad / "chunk_header_cut.vlm", datafile(pack(cutHeader)));
+
+    const fs::path gzSeeds = root / "corpus" / "gzip";
+    const fs::path gzBad = root / "regressions" / "gzip";
+    const Bytes gz = gzip("<?xml version=\"1.0\"?><Ableton><Tempo Value=\"155\"/></Ableton>\n");
+    save(gzSeeds / "small.als", gz);
+    save(gzSeeds / "binary.gz", gzip(binary));
+    Bytes hugeIsize = gz;
+    hugeIsize[hugeIsize.size() - 1] = 0x7f;
+    Bytes smallIsize = gz;
+    smallIsize[smallIsize.size() - 4] = 3;
+    Bytes badCrc = gz;
+    badCrc[badCrc.size() - 8] ^= 0x10;
+    Bytes twoMembers = gz;
+    const Bytes x = gzip("x");
+    twoMembers.insert(twoMembers.end(), x.begin(), x.end());
+    Bytes cut(gz.begin(), gz.begin() + static_cast<long>(gz.size() / 2));
+    cut.insert(cut.end(), gz.end() - 4, gz.end());
+    save(gzBad / "seventeen_bytes.gz", Bytes(gz.begin(), gz.begin() + 17));
+    save(gzBad / "not_gzip.gz", Bytes{'<', '?', 'x', 'm', 'l', ' ', 'v', 'e', 'r', 's', 'i', 'o', 'n', '=', '"', '1', '"', '?', '>'});
+    save(gzBad / "huge_isize.gz", hugeIsize);
+    save(gzBad / "isize_too_small.gz", smallIsize);
+    save(gzBad / "bad_crc.gz", badCrc);
+    save(gzBad / "two_members.gz", twoMembers);
+    save(gzBad / "cut_in_the_middle.gz", cut);
+    return 0;
+}
