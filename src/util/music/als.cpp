@@ -1,0 +1,136 @@
+#include "util/music/als.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <tinyxml.h>
+
+#include "system/fatal_error.h"
+#include "util/data/data_layer.h"
+#include "util/music/xmldocument.h"
+
+namespace {
+
+struct FreeBuffer {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+};
+
+// The child element of that name; a missing one is fatal, named after the path.
+TiXmlElement* child(TiXmlElement* parent, const char* name)
+{
+    TiXmlElement* element = parent->FirstChildElement(name);
+    if (!element)
+        FATAL_ERROR(std::string("Ableton set element \"") + name + "\" is NULL");
+    return element;
+}
+
+double realAttribute(TiXmlElement* element, const char* name)
+{
+    double value = 0.0;
+    element->Attribute(name, &value);
+    return value;
+}
+
+const char* requiredAttribute(TiXmlElement* element, const char* name)
+{
+    const char* value = element->Attribute(name);
+    if (!value)
+        FATAL_ERROR(std::string("Ableton set element \"") + element->Value() + "\" has no \"" + name + "\"");
+    return value;
+}
+
+} // namespace
+
+AbletonSet::AbletonSet(std::string path) : NoteData(path)
+{
+    int size = 0;
+    std::unique_ptr<std::uint8_t, FreeBuffer> buffer(load_gz_file(path.c_str(), "rb", &size, true));
+    TiXmlDocument document;
+    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size)))
+        FATAL_ERROR("Could not parse XML from " + path + ". Error='" + document.ErrorDesc() + "'. Exiting.\n");
+    if (!document.FirstChild("Ableton"))
+        FATAL_ERROR("node is NULL");
+    TiXmlElement* root = document.FirstChildElement("Ableton");
+    if (!root)
+        FATAL_ERROR("element is NULL");
+    TiXmlElement* liveSet = child(root, "LiveSet");
+    readTempo(child(child(child(liveSet, "MasterTrack"), "DeviceChain"), "Mixer"));
+    readTracks(child(liveSet, "Tracks"));
+}
+
+void AbletonSet::readTempo(TiXmlElement* mixer)
+{
+    TiXmlElement* manual = child(child(mixer, "Tempo"), "Manual");
+    double value = 0.0;
+    if (manual->QueryDoubleAttribute("Value", &value) != TIXML_SUCCESS)
+        FATAL_ERROR("Ableton set has no tempo");
+    if (!(value > 0.0))
+        FATAL_ERROR("Ableton set tempo is not above 0");
+    tempo = static_cast<float>(value);
+}
+
+void AbletonSet::readTracks(TiXmlElement* tracksElement)
+{
+    for (TiXmlElement* midiTrack = tracksElement->FirstChildElement("MidiTrack"); midiTrack;
+         midiTrack = midiTrack->NextSiblingElement("MidiTrack")) {
+        NoteTrack track;
+        track.name = requiredAttribute(child(child(midiTrack, "Name"), "EffectiveName"), "Value");
+        TiXmlElement* events = child(child(child(child(child(midiTrack, "DeviceChain"), "MainSequencer"),
+                                                 "ClipTimeable"), "ArrangerAutomation"), "Events");
+        for (TiXmlElement* clip = events->FirstChildElement("MidiClip"); clip;
+             clip = clip->NextSiblingElement("MidiClip")) {
+            const double start = realAttribute(child(clip, "CurrentStart"), "Value");
+            const double end = realAttribute(child(clip, "CurrentEnd"), "Value");
+            TiXmlElement* loop = child(clip, "Loop");
+            const bool looping = std::strcmp(requiredAttribute(child(loop, "LoopOn"), "Value"), "true") == 0;
+            const double loopStart = realAttribute(child(loop, "LoopStart"), "Value");
+            const double loopEnd = realAttribute(child(loop, "LoopEnd"), "Value");
+            const float loopLength = static_cast<float>(loopEnd - loopStart);
+            if (looping && !(loopEnd > loopStart))
+                FATAL_ERROR("Ableton clip loop end is not after its start");
+
+            TiXmlElement* keyTracks = child(child(clip, "Notes"), "KeyTracks");
+            for (TiXmlElement* keyTrack = keyTracks->FirstChildElement("KeyTrack"); keyTrack;
+                 keyTrack = keyTrack->NextSiblingElement("KeyTrack")) {
+                int keyValue = 0;
+                child(keyTrack, "MidiKey")->Attribute("Value", &keyValue);
+                const std::uint8_t key = static_cast<std::uint8_t>(keyValue & 0xff);
+                std::size_t index = 0;
+                while (index < track.notes.size() && track.notes[index].key != key)
+                    ++index;
+                if (index == track.notes.size()) {
+                    track.notes.emplace_back();
+                    track.notes.back().key = key;
+                    track.notes.back().name = noteName(key);
+                }
+                Note& note = track.notes[index];
+                TiXmlElement* noteEvents = child(keyTrack, "Notes");
+
+                float offset = static_cast<float>(start);
+                while (true) {
+                    for (TiXmlElement* ev = noteEvents->FirstChildElement("MidiNoteEvent"); ev;
+                         ev = ev->NextSiblingElement("MidiNoteEvent")) {
+                        const double t = realAttribute(ev, "Time");
+                        const double d = realAttribute(ev, "Duration");
+                        if (static_cast<double>(offset) + t >= end)
+                            break;
+                        track.events_read++;
+                        note.events.push_back(static_cast<float>(offset + t));
+                        note.events.push_back(static_cast<float>(-(offset + t + d)));
+                    }
+                    const float next = offset + loopLength;
+                    if (!looping || end < next)
+                        break;
+                    if (!(next > offset))
+                        FATAL_ERROR("Ableton clip loop too short to advance");
+                    offset = next;
+                }
+                if (note.events.empty() && index == track.notes.size() - 1)
+                    track.notes.pop_back();
+            }
+        }
+        if (track.events_read > 0)
+            tracks.push_back(track);
+    }
+}

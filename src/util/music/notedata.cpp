@@ -1,0 +1,26 @@
+#include "util/music/notedata.h"
+
+#include <cmath>
+#include <cstdio>
+
+bool isNoteOn(float event)
+{
+    return !std::signbit(event);
+}
+
+Note::Note() : key(0), last_event(-1) {}
+
+ControllerLane::ControllerLane() = default;
+
+NoteTrack::NoteTrack() : events_read(0), volume(0.78125f), pan(0.5f) {}
+
+NoteData::NoteData(std::string) : tempo(0.0f) {}
+
+std::string noteName(std::uint8_t key)
+{
+    static const char* const formats[12] = {"C%u", "C#%u", "D%u", "D#%u", "E%u", "F%u",
+                                             "F#%u", "G%u", "G#%u", "A%u", "A#%u", "B%u"};
+    static char buffer[8];
+    std::snprintf(buffer, sizeof buffer, formats[key % 12], static_cast<unsigned>(key / 12));
+    return buffer;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The score as the engine sees it: named note tracks, one Note per key with
+// its switch times in beats, 128 controller lanes per track, and the
+// modulators that shape each note's value.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Modulator;
+
+// A note's switch times: a note-on at beat b is stored as +b, a note-off as
+// -b. The sign bit tells them apart, so an on at beat 0 (+0.0) and an off at
+// beat 0 (-0.0) are distinct; use isNoteOn rather than comparing with 0.
+bool isNoteOn(float event);
+
+struct Note {
+    std::uint8_t key;
+    std::string name;
+    std::int32_t last_event;
+    std::vector<float> events;
+    std::vector<std::uint8_t> velocities; // MIDI only: on velocity, 0 for an off
+
+    Note();
+};
+
+struct ControllerLane {
+    std::vector<float> times;          // beats, in file order
+    std::vector<std::uint8_t> values;  // 0..127, parallel to times
+
+    ControllerLane();
+};
+
+struct NoteTrack {
+    std::string name;
+    std::uint32_t events_read;
+    std::vector<Note> notes;           // one per key, in order of first appearance
+    std::array<ControllerLane, 128> controllers;
+    float volume;                      // raw controller value 0..127 once set; default 0.78125
+    float pan;                         // raw controller value 0..127 once set; default 0.5
+    std::vector<Modulator*> modulators;
+
+    NoteTrack();
+};
+
+class NoteData {
+public:
+    explicit NoteData(std::string path);
+
+    std::vector<NoteTrack> tracks;
+    float tempo;
+};
+
+// "C%u" .. "B%u" by key mod 12, octave key / 12.
+std::string noteName(std::uint8_t key);

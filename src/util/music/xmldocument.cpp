@@ -1,0 +1,26 @@
+#include "util/music/xmldocument.h"
+
+#include <string>
+
+bool load_xml_document(TiXmlDocument& document, char* buffer, std::size_t length)
+{
+    if (!buffer) {
+        // Let the library record its own error for a file that cannot be opened.
+        document.LoadFile("");
+        return false;
+    }
+    std::string text;
+    text.reserve(length);
+    const std::size_t end = length > 0 ? length - 1 : 0;
+    for (std::size_t i = 0; i < end && buffer[i] != '\0'; ++i) {
+        if (buffer[i] == '\r') {
+            text.push_back('\n');
+            if (i + 1 < end && buffer[i + 1] == '\n')
+                ++i;
+        } else {
+            text.push_back(buffer[i]);
+        }
+    }
+    document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
+    return !document.Error();
+}
