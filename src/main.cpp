@@ -1,8 +1,72 @@
+#include <GL/glew.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/messagebox.h"
+#include "platform/window.h"
+#include "scenes.h"
+#include "system/fatal_error.h"
+#include "system/os_windows.h"
 #include "system/velmosystem.h"
 
-// Start-up grows here step by step as the subsystems arrive.
+namespace {
+
+constexpr int kRun = 1;
+constexpr int kRecordVideo = 106;
+constexpr int kDataFileWrite = 2;
+
+bool syncServerIsLocal()
+{
+    const char* address = VelmoSystem::syncServerAddress;
+    return std::strcmp(address, "localhost") == 0 || std::strcmp(address, "127.0.0.1") == 0
+        || address[0] == '\0';
+}
+
+} // namespace
+
 int main(int /*argc*/, char** /*argv*/, char** /*envp*/)
 {
+    VelmoSystem::hInstance = GetModuleHandleA(nullptr);
     selectSceneSet();
+
+    const int choice = showSettingsDialog(VelmoSystem::hInstance, nullptr);
+    if (choice != kRun && choice != kRecordVideo)
+        return 0;
+
+    if (VelmoSystem::dumpVideo)
+        VelmoSystem::fullscreen = 0;
+    if (VelmoSystem::syncClient && syncServerIsLocal())
+        VelmoSystem::fullscreen = 0;
+
+    createWindow();
+
+    const GLenum glewResult = glewInit();
+    if (glewResult != GLEW_OK)
+        FATAL_ERROR(std::string("GLEW Error: ") + reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
+
+    checkExtensions();
+
+    if (VelmoSystem::syncClient && VelmoSystem::dataFileMode == kDataFileWrite) {
+        MessageBoxA(nullptr, "Can't act as Sync Client in data file write mode!", "Warning", MB_OK);
+        VelmoSystem::syncClient = 0;
+    }
+
+    // To be wired when the data layer and the loading screen land:
+    //   set_datafile_mode(VelmoSystem::dataFileMode);
+    //   loading_init(VelmoSystem::width, VelmoSystem::height,
+    //                (float)VelmoSystem::aspectNumerator / (float)VelmoSystem::aspectDenominator);
+    //   read_datafile(VelmoSystem::dataFileName);
+    //   load_loading_texture();
+
+    SceneManager* sceneManager = new SceneManager();
+
+    // To be wired with the data layer: write_datafile(VelmoSystem::dataFileName);
+
+    sceneManager->start();
+    runMessageLoop(sceneManager);
+    delete sceneManager;
+
+    // To be wired with the data layer: delete_temp_files();
     return 0;
 }

@@ -7,6 +7,9 @@
 namespace {
 bool g_tickOverride = false;
 ULONGLONG g_tickValue = 0;
+bool g_counterOverride = false;
+std::int64_t g_counterValue = 0;
+std::int64_t g_counterFrequency = 0;
 }
 
 void GetLocalTime(SYSTEMTIME* out)
@@ -42,6 +45,10 @@ DWORD GetTickCount()
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count)
 {
+    if (g_counterOverride) {
+        count->QuadPart = g_counterValue;
+        return TRUE;
+    }
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     count->QuadPart = static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
@@ -50,6 +57,10 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count)
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency)
 {
+    if (g_counterOverride) {
+        frequency->QuadPart = g_counterFrequency;
+        return g_counterFrequency != 0 ? TRUE : FALSE;
+    }
     frequency->QuadPart = 1000000000;
     return TRUE;
 }
@@ -63,4 +74,11 @@ void set_tick_count_override(bool enabled, ULONGLONG value)
 {
     g_tickOverride = enabled;
     g_tickValue = value;
+}
+
+void set_performance_counter_for_testing(bool enabled, std::int64_t count, std::int64_t frequency)
+{
+    g_counterOverride = enabled;
+    g_counterValue = count;
+    g_counterFrequency = frequency;
 }

@@ -28,3 +28,7 @@ void Sleep(DWORD milliseconds);
 // Test seam: when set, GetTickCount64 (and so GetTickCount) returns this
 // value plus the given offset instead of reading the clock.
 void set_tick_count_override(bool enabled, ULONGLONG value);
+
+// Test seam: when enabled, QueryPerformanceCounter reads `count` and
+// QueryPerformanceFrequency reports `frequency` (0: no counter, it fails).
+void set_performance_counter_for_testing(bool enabled, std::int64_t count, std::int64_t frequency);

@@ -25,6 +25,41 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using ULONGLONG = std::uint64_t;
+using INT_PTR = std::intptr_t;
+using ATOM = WORD;
+using SHORT = std::int16_t;
+
+struct PlatformIcon;
+struct PlatformCursor;
+struct PlatformBrush;
+struct PlatformMenu;
+using HICON = PlatformIcon*;
+using HCURSOR = PlatformCursor*;
+using HBRUSH = PlatformBrush*;
+using HMENU = PlatformMenu*;
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high)
+{
+    return static_cast<WPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
+}
+constexpr LPARAM MAKELPARAM(WORD low, WORD high)
+{
+    return static_cast<LPARAM>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
+}
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
