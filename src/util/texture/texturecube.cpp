@@ -1,0 +1,140 @@
+#include "util/texture/texturecube.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "system/fatal_error.h"
+
+TextureCube::TextureCube() { reset(); }
+
+TextureCube::~TextureCube()
+{
+    if (id != 0) {
+        glDeleteTextures(1, &id);
+        id = 0;
+    }
+    std::free(data_negx);
+    std::free(data_posx);
+    std::free(data_negy);
+    std::free(data_posy);
+    std::free(data_negz);
+    std::free(data_posz);
+}
+
+void TextureCube::reset()
+{
+    data_negx = data_posx = data_negy = data_posy = data_negz = data_posz = nullptr;
+    bpp = 0;
+    width = 0;
+    height = 0;
+    format = 0;
+    id = 0;
+    wrap = GL_CLAMP_TO_EDGE;
+    internalFormat = 0;
+    mipmaps = false;
+    minFilter = GL_LINEAR;
+    magFilter = GL_LINEAR;
+    samples = 0;
+}
+
+bool TextureCube::load(const char* negx, const char* posx, const char* negy, const char* posy, const char* negz,
+                       const char* posz)
+{
+    wrap = GL_CLAMP_TO_EDGE;
+    mipmaps = true;
+    minFilter = GL_LINEAR_MIPMAP_LINEAR;
+    magFilter = GL_LINEAR;
+    bpp = 32;
+    const char* files[6] = {negx, posx, negy, posy, negz, posz};
+    for (int i = 0; i < 6; i++)
+        if (!tex_array[i].load(files[i], true, true, GL_LINEAR, GL_LINEAR))
+            return false;
+    width = tex_array[0].get_width();
+    height = tex_array[0].get_height();
+    for (int i = 1; i < 6; i++) {
+        VELMO_ASSERT(width == tex_array[i].get_width());
+        VELMO_ASSERT(height == tex_array[i].get_height());
+    }
+    const size_t rowBytes = size_t(bpp / 8) * width;
+    uint8_t** buffers[6] = {&data_negx, &data_posx, &data_negy, &data_posy, &data_negz, &data_posz};
+    for (int i = 0; i < 6; i++) {
+        uint8_t* pixels = tex_array[i].read_pixels();
+        std::free(*buffers[i]);
+        *buffers[i] = static_cast<uint8_t*>(std::malloc(rowBytes * height));
+        if (*buffers[i])
+            for (int r = 0; r < height; r++)
+                std::memcpy(*buffers[i] + r * rowBytes, pixels + (height - 1 - r) * rowBytes, rowBytes);
+        std::free(pixels);
+    }
+    VELMO_ASSERT(data_negx);
+    VELMO_ASSERT(data_posx);
+    VELMO_ASSERT(data_negy);
+    VELMO_ASSERT(data_posy);
+    VELMO_ASSERT(data_negz);
+    VELMO_ASSERT(data_posz);
+    internalFormat = GL_RGBA8;
+    format = GL_RGBA;
+    return create();
+}
+
+bool TextureCube::create()
+{
+    if (id != 0)
+        FATAL_ERROR("Attempt to create an already initialized texture!");
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, id);
+    if (mipmaps) {
+        GLfloat maxAnisotropy = 1.0f;
+        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
+        glTexParameterf(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_ANISOTROPY_EXT, maxAnisotropy);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    } else {
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, minFilter);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, magFilter);
+    }
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, wrap);
+
+    const GLenum targets[6] = {GL_TEXTURE_CUBE_MAP_NEGATIVE_X, GL_TEXTURE_CUBE_MAP_POSITIVE_X,
+                               GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, GL_TEXTURE_CUBE_MAP_POSITIVE_Y,
+                               GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, GL_TEXTURE_CUBE_MAP_POSITIVE_Z};
+    uint8_t** buffers[6] = {&data_negx, &data_posx, &data_negy, &data_posy, &data_negz, &data_posz};
+    for (int i = 0; i < 6; i++)
+        glTexImage2D(targets[i], 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, *buffers[i]);
+
+    const GLubyte* vendorText = glGetString(GL_VENDOR);
+    std::string vendor = vendorText ? reinterpret_cast<const char*>(vendorText) : "";
+    std::transform(vendor.begin(), vendor.end(), vendor.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const bool oldPath = vendor.find("ati ") != std::string::npos;
+    if (mipmaps) {
+        if (oldPath)
+            glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
+        else
+            glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    } else {
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_FALSE);
+    }
+    for (int i = 0; i < 6; i++) {
+        std::free(*buffers[i]);
+        *buffers[i] = nullptr;
+    }
+    return true;
+}
+
+void TextureCube::bind(int unit)
+{
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, id);
+}
+
+void TextureCube::unbind(int unit)
+{
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}
