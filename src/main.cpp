@@ -9,12 +9,14 @@
 #include "system/fatal_error.h"
 #include "system/os_windows.h"
 #include "system/velmosystem.h"
+#include "util/data/data_layer.h"
+#include "util/data/datafile.h"
+#include "util/data/loading_screen.h"
 
 namespace {
 
 constexpr int kRun = 1;
 constexpr int kRecordVideo = 106;
-constexpr int kDataFileWrite = 2;
 
 bool syncServerIsLocal()
 {
@@ -47,26 +49,25 @@ int main(int /*argc*/, char** /*argv*/, char** /*envp*/)
 
     checkExtensions();
 
-    if (VelmoSystem::syncClient && VelmoSystem::dataFileMode == kDataFileWrite) {
+    if (VelmoSystem::syncClient && VelmoSystem::dataFileMode == DataFileMode::Write) {
         MessageBoxA(nullptr, "Can't act as Sync Client in data file write mode!", "Warning", MB_OK);
         VelmoSystem::syncClient = 0;
     }
 
-    // To be wired when the data layer and the loading screen land:
-    //   set_datafile_mode(VelmoSystem::dataFileMode);
-    //   loading_init(VelmoSystem::width, VelmoSystem::height,
-    //                (float)VelmoSystem::aspectNumerator / (float)VelmoSystem::aspectDenominator);
-    //   read_datafile(VelmoSystem::dataFileName);
-    //   load_loading_texture();
+    set_datafile_mode(VelmoSystem::dataFileMode);
+    loading_init(VelmoSystem::width, VelmoSystem::height,
+                 static_cast<float>(VelmoSystem::aspectNumerator) / static_cast<float>(VelmoSystem::aspectDenominator));
+    read_datafile(VelmoSystem::dataFileName);
+    load_loading_texture();
 
     SceneManager* sceneManager = new SceneManager();
 
-    // To be wired with the data layer: write_datafile(VelmoSystem::dataFileName);
+    write_datafile(VelmoSystem::dataFileName);
 
     sceneManager->start();
     runMessageLoop(sceneManager);
     delete sceneManager;
 
-    // To be wired with the data layer: delete_temp_files();
+    delete_temp_files();
     return 0;
 }

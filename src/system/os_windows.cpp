@@ -18,6 +18,9 @@
 #include "system/dialog_template.h"
 #include "system/fatal_error.h"
 #include "system/velmosystem.h"
+#include "util/data/data_layer.h"
+#include "util/data/datafile.h"
+#include "util/data/music_export.h"
 
 namespace {
 
@@ -164,10 +167,9 @@ void command(HWND dialog, WPARAM wParam, HWND resolution, HWND antiAliasing, HWN
         }
         break;
     case kExportMusic:
-        // To be wired when the data layer lands:
-        //   set_datafile_mode(VelmoSystem::dataFileMode);
-        //   read_datafile(VelmoSystem::dataFileName);
-        //   export_mp3_files();
+        set_datafile_mode(VelmoSystem::dataFileMode);
+        read_datafile(VelmoSystem::dataFileName);
+        export_mp3_files();
         break;
     case kRecordVideo:
         VelmoSystem::dumpVideo = true;

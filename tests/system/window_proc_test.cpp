@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/messages.h"
+#include "platform/window.h"
+#include "system/fatal_error.h"
 #include "system/os_windows.h"
 #include "system/velmosystem.h"
 
@@ -60,6 +64,34 @@ TEST_F(WindowProc, QuitComesAfterThePendingMessagesAndNotToAWindowFilter)
     ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_QUIT);
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+} // namespace
+
+namespace {
+
+TEST(CreateWindow, FullscreenInAModeTheDisplayLacksIsFatalAndTheClassRegistersOnce)
+{
+    const std::vector<DEVMODEA> modes = {DEVMODEA{156, 0, 32, 1920, 1080, 60}};
+    set_display_modes_for_testing(&modes);
+    set_fatal_error_throws(true);
+    VelmoSystem::fullscreen = 1;
+    VelmoSystem::width = 1234;
+    VelmoSystem::height = 567;
+    try {
+        createWindow();
+        FAIL();
+    } catch (const FatalErrorException& e) {
+        EXPECT_STREQ(e.what(), "Failed to set fullscreen mode");
+    }
+    try {
+        createWindow();
+        FAIL();
+    } catch (const FatalErrorException& e) {
+        EXPECT_STREQ(e.what(), "Failed to register window class");
+    }
+    set_fatal_error_throws(false);
+    set_display_modes_for_testing(nullptr);
 }
 
 } // namespace
