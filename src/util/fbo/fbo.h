@@ -1,0 +1,62 @@
+#pragma once
+// A framebuffer object with a depth renderbuffer or depth texture and one to
+// three colour textures, all of one size and sample count. push/pop bind it
+// and restore the previous binding, draw and read buffers and viewport, so
+// framebuffers nest like a stack.
+#include <GL/glew.h>
+
+#include <vector>
+
+class Texture;
+
+constexpr int FBO_TYPE_RGBA8_MIPMAP = 1;
+constexpr int FBO_TYPE_RGBA32F_X3_MIPMAP = 2;
+constexpr int FBO_TYPE_RGBA32F_MIPMAP = 3;
+constexpr int FBO_TYPE_RGBA8_DEPTH_TEXTURE = 4;
+constexpr int FBO_TYPE_RGBA8 = 5;
+
+extern const GLenum FBO_DRAW_BUFFERS[4];
+
+class FBO {
+public:
+    FBO(int width, int height, int type, int samples);
+    FBO(const FBO&) = delete;
+    FBO& operator=(const FBO&) = delete;
+
+    void add_depth_buffer();
+    void add_depth_texture();
+    void add_color_attachment(GLenum internalFormat, bool mipmaps);
+    void add_mipmapped_color_attachment(GLenum internalFormat);
+
+    void push(bool clear);
+    void pop();
+    void generate_mipmaps();
+    void blit();
+    Texture* get_texture(unsigned index);
+    void bind_texture(int index, int unit);
+    void bind_depth_texture(int unit);
+    void draw();
+    void resize(int width, int height);
+
+    GLuint get_id() const { return fbo_id; }
+    int get_width() const { return width; }
+    int get_height() const { return height; }
+    int get_samples() const { return samples; }
+
+private:
+    GLenum texture_target() const { return samples >= 2 ? GL_TEXTURE_2D_MULTISAMPLE : GL_TEXTURE_2D; }
+    void check_status();
+
+    int width;
+    int height;
+    int samples;
+    int max_draw_buffers = 0;
+    GLuint fbo_id = 0;
+    GLuint depth_buffer = 0;
+    Texture* depth_texture = nullptr;
+    std::vector<Texture*> color_textures;
+    GLint fbo_pushed = -1;
+    GLint saved_draw_buffer = 0;
+    GLint saved_read_buffer = 0;
+    GLint saved_viewport[4] = {0, 0, 0, 0};
+};
