@@ -7,8 +7,16 @@
 
 namespace {
 
-constexpr std::uint32_t SubtreeFlag = 0x10000; // low byte: the node reached
-constexpr std::uint32_t InvalidFlag = 0x20000; // no code word starts so
+// Decode table entries: one or two whole code words, or a flag.
+//   bits 0-7 first symbol, 8-15 second symbol, 16-19 bits of both words,
+//   20-21 count of words (1 or 2), 22-25 bits of the first word.
+constexpr std::uint32_t SubtreeFlag = 1u << 28; // low byte: the node reached
+constexpr std::uint32_t InvalidFlag = 1u << 29; // no code word starts so
+
+constexpr std::uint32_t one_word(std::uint8_t symbol, std::uint32_t length)
+{
+    return symbol | (length << 16) | (1u << 20) | (length << 22);
+}
 
 void put_u32(std::uint8_t* p, std::uint32_t v)
 {
@@ -302,41 +310,57 @@ std::uint32_t HuffmanCodec::set_header(const std::uint8_t* block, std::uint32_t 
 
 void HuffmanCodec::build_decode_table()
 {
+    constexpr std::uint32_t size = 1u << TableBits;
     if (symbolCount_ == 1) {
-        const std::uint32_t half = 1u << (TableBits - 1);
-        for (std::uint32_t i = 0; i < half; ++i) {
-            table_[i] = nodes_[0].symbol0 | (1u << 8);
-            table_[half + i] = InvalidFlag;
+        for (std::uint32_t i = 0; i < size / 2; ++i) {
+            table_[i] = one_word(nodes_[0].symbol0, 1);
+            table_[size / 2 + i] = InvalidFlag;
         }
-        return;
-    }
-    struct Pending {
-        int node;
-        std::uint32_t prefix;
-        int depth;
-    };
-    Pending stack[2 * TableBits + 2];
-    int top = 0;
-    stack[top++] = {0, 0, 0};
-    while (top > 0) {
-        const Pending p = stack[--top];
-        const TreeNode& node = nodes_[p.node];
-        for (std::uint32_t branch = 0; branch < 2; ++branch) {
-            const TreeNode* child = branch ? node.child1 : node.child0;
-            const std::uint32_t prefix = (p.prefix << 1) | branch;
-            const int depth = p.depth + 1;
-            if (!child) {
-                const std::uint8_t symbol = branch ? node.symbol1 : node.symbol0;
-                const std::uint32_t first = prefix << (TableBits - depth);
-                const std::uint32_t count = 1u << (TableBits - depth);
-                for (std::uint32_t i = 0; i < count; ++i)
-                    table_[first + i] = symbol | (static_cast<std::uint32_t>(depth) << 8);
-            } else if (depth == TableBits) {
-                table_[prefix] = SubtreeFlag | static_cast<std::uint32_t>(child - nodes_);
-            } else {
-                stack[top++] = {static_cast<int>(child - nodes_), prefix, depth};
+    } else {
+        struct Pending {
+            int node;
+            std::uint32_t prefix;
+            int depth;
+        };
+        Pending stack[2 * TableBits + 2];
+        int top = 0;
+        stack[top++] = {0, 0, 0};
+        while (top > 0) {
+            const Pending p = stack[--top];
+            const TreeNode& node = nodes_[p.node];
+            for (std::uint32_t branch = 0; branch < 2; ++branch) {
+                const TreeNode* child = branch ? node.child1 : node.child0;
+                const std::uint32_t prefix = (p.prefix << 1) | branch;
+                const int depth = p.depth + 1;
+                if (!child) {
+                    const std::uint8_t symbol = branch ? node.symbol1 : node.symbol0;
+                    const std::uint32_t first = prefix << (TableBits - depth);
+                    const std::uint32_t count = 1u << (TableBits - depth);
+                    for (std::uint32_t i = 0; i < count; ++i)
+                        table_[first + i] = one_word(symbol, static_cast<std::uint32_t>(depth));
+                } else if (depth == TableBits) {
+                    table_[prefix] = SubtreeFlag | static_cast<std::uint32_t>(child - nodes_);
+                } else {
+                    stack[top++] = {static_cast<int>(child - nodes_), prefix, depth};
+                }
             }
         }
+    }
+    // Where a second whole code word follows inside the looked-up bits, the
+    // entry gives both.
+    std::uint32_t single[size];
+    std::memcpy(single, table_, sizeof single);
+    for (std::uint32_t i = 0; i < size; ++i) {
+        const std::uint32_t e1 = single[i];
+        if (e1 & (SubtreeFlag | InvalidFlag))
+            continue;
+        const std::uint32_t l1 = (e1 >> 16) & 15;
+        const std::uint32_t e2 = single[(i << l1) & (size - 1)];
+        if (e2 & (SubtreeFlag | InvalidFlag))
+            continue;
+        const std::uint32_t l2 = (e2 >> 16) & 15;
+        if (l1 + l2 <= TableBits)
+            table_[i] = (e1 & 0xff) | ((e2 & 0xff) << 8) | ((l1 + l2) << 16) | (2u << 20) | (l1 << 22);
     }
 }
 
@@ -402,8 +426,9 @@ void HuffmanCodec::huffman_decode(std::uint8_t* out, int* sizeOut, const std::ui
     std::uint8_t* o = out;
     std::uint8_t* const end = out + n;
     // After a refill at least 56 bits are ready: four table look-ups of at
-    // most 11 bits each, and a walk's first 11 bits, always fit.
-    while (end - o >= 4) {
+    // most 11 bits each, and a walk's first 11 bits, always fit. Each look-up
+    // stores two bytes and keeps one or both.
+    while (end - o >= 8) {
         refill();
         for (int k = 0; k < 4; ++k) {
             const std::uint32_t e = table_[window >> (64 - TableBits)];
@@ -411,12 +436,15 @@ void HuffmanCodec::huffman_decode(std::uint8_t* out, int* sizeOut, const std::ui
                 *o++ = walk(e);
                 break;
             }
-            const int length = static_cast<int>(e >> 8);
-            *o++ = static_cast<std::uint8_t>(e);
+            o[0] = static_cast<std::uint8_t>(e);
+            o[1] = static_cast<std::uint8_t>(e >> 8);
+            o += (e >> 20) & 3;
+            const int length = static_cast<int>((e >> 16) & 15);
             window <<= length;
             count -= length;
         }
     }
+    // The last bytes one code word at a time.
     while (o < end) {
         refill();
         const std::uint32_t e = table_[window >> (64 - TableBits)];
@@ -424,8 +452,8 @@ void HuffmanCodec::huffman_decode(std::uint8_t* out, int* sizeOut, const std::ui
             *o++ = walk(e);
             continue;
         }
-        const int length = static_cast<int>(e >> 8);
         *o++ = static_cast<std::uint8_t>(e);
+        const int length = static_cast<int>((e >> 22) & 15);
         window <<= length;
         count -= length;
     }
