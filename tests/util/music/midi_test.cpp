@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "midi_bytes.h"
+#include "music_test_util.h"
+#include "util/music/midi.h"
+
+namespace {
+
+class MidiReader : public ::testing::Test {
+protected:
+    void SetUp() override { quietDataLayer(); }
+    std::string write(const MidiBytes& bytes, const std::string& name = "song.mid")
+    {
+        writeBytes(dir / name, bytes);
+        return dir / name;
+    }
+    std::string load(const MidiBytes& bytes)
+    {
+        return fatalMessage([&] { MidiFile file(write(bytes)); });
+    }
+    TempDir dir;
+};
+
+std::vector<float> events(const Note& n)
+{
+    return n.events;
+}
+
+TEST_F(MidiReader, SmallFormatZeroFileWithRunningStatus)
+{
+    // A small file: header, one chunk with a name, tempo, time and key signature,
+    // two notes with running status (velocity 0 as note-off) and a controller.
+    const MidiBytes track = metaName("Keys")
+        + MidiBytes{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}     // 500000 us: 120 BPM
+        + MidiBytes{0x00, 0xFF, 0x58, 0x04, 0x03, 0x03, 0x18, 0x08} // 3/8
+        + MidiBytes{0x00, 0x90, 0x3C, 0x64}                       // C5 on at 0
+        + MidiBytes{0x60, 0x3E, 0x50}                             // D5 on at 1 (running status)
+        + MidiBytes{0x60, 0x3C, 0x00}                             // C5 off at 2
+        + MidiBytes{0x00, 0xB0, 0x01, 0x40}                       // controller 1 = 64 at 2
+        + kEndOfTrack;
+    const MidiBytes file = midiHeader(0, 1, 96) + midiChunk(track);
+    MidiFile midi(write(file));
+    EXPECT_EQ(midi.tempo, 120.0f);
+    EXPECT_EQ(midi.time_sig_numerator, 3);
+    EXPECT_EQ(midi.time_sig_denominator, 8);
+    ASSERT_EQ(midi.tracks.size(), 1u);
+    const NoteTrack& t = midi.tracks[0];
+    EXPECT_EQ(t.name, "Keys");
+    EXPECT_EQ(t.events_read, 3u);
+    ASSERT_EQ(t.notes.size(), 2u);
+    EXPECT_EQ(t.notes[0].key, 60);
+    EXPECT_EQ(t.notes[0].name, "C5");
+    EXPECT_EQ(events(t.notes[0]), (std::vector<float>{0.0f, -2.0f}));
+    EXPECT_FALSE(std::signbit(t.notes[0].events[0]));
+    EXPECT_EQ(t.notes[0].velocities, (std::vector<std::uint8_t>{100, 0}));
+    EXPECT_EQ(events(t.notes[1]), (std::vector<float>{1.0f}));
+    EXPECT_EQ(t.controllers[1].times, (std::vector<float>{2.0f}));
+    EXPECT_EQ(t.controllers[1].values, (std::vector<std::uint8_t>{64}));
+}
+
+TEST_F(MidiReader, TracksTempoAndNoteBookkeeping)
+{
+    const MidiBytes tempoChunk = MidiBytes{0x00, 0xFF, 0x51, 0x03, 0x05, 0xE8, 0x19} // 387097 us
+        + MidiBytes{0x00, 0xB0, 0x02, 0x10} + kEndOfTrack;                          // no notes: no track
+    const MidiBytes piano = metaName("Piano")
+        + MidiBytes{0x00, 0x90, 0x24, 0x40, 0x00, 0x80, 0x24, 0x00}  // on and off at tick 0
+        + MidiBytes{0x18, 0x90, 0x24, 0x40}                          // on again at beat 0.5
+        + MidiBytes{0x00, 0x90, 0x24, 0x41}                          // second on: not stored
+        + MidiBytes{0x18, 0x80, 0x26, 0x00}                          // off of a key never on: stored
+        + MidiBytes{0x00, 0x80, 0x24, 0x00, 0x00, 0x80, 0x24, 0x00}  // second off: not stored
+        + MidiBytes{0x00, 0xB3, 0x07, 0x50, 0x00, 0xB3, 0x0A, 0x20}  // volume and pan (channel 3)
+        + MidiBytes{0x00, 0xA0, 0x24, 0x10, 0x00, 0xD0, 0x10, 0x00, 0xE0, 0x00, 0x40}
+        + MidiBytes{0x00, 0xFF, 0x2F, 0x00}                          // end of track early ...
+        + MidiBytes{0x30, 0x91, 0x30, 0x20, 0x30, 0x81, 0x30, 0x00}  // ... reading goes on
+        + MidiBytes{0x00, 0xFF, 0x59, 0x02, 0xFD, 0x01, 0x00, 0xFF, 0x01, 0x02, 'h', 'i'}
+        + MidiBytes{0x00, 0xFF, 0x02, 0x03, 'a', 0x00, 'b'};
+    const MidiBytes bass = metaName("Bass") + MidiBytes{0x00, 0x90, 0x28, 0x30, 0x30, 0x80, 0x28, 0x00} + kEndOfTrack;
+    MidiFile midi(write(midiHeader(1, 3, 48) + midiChunk(tempoChunk) + midiChunk(piano) + midiChunk(bass)));
+    EXPECT_FLOAT_EQ(midi.tempo, 155.0f);
+    EXPECT_EQ(midi.key_sig_sharps, -3);
+    EXPECT_TRUE(midi.key_sig_minor);
+    EXPECT_EQ(midi.text, "hi");
+    EXPECT_EQ(midi.copyright, "a");
+    ASSERT_EQ(midi.tracks.size(), 2u);
+    const NoteTrack& p = midi.tracks[0];
+    EXPECT_EQ(p.name, "Piano");
+    ASSERT_EQ(p.notes.size(), 3u);
+    // On and off at tick 0 are told apart by their sign, so the next on is kept.
+    ASSERT_EQ(p.notes[0].events.size(), 4u);
+    EXPECT_FALSE(std::signbit(p.notes[0].events[0]));
+    EXPECT_TRUE(std::signbit(p.notes[0].events[1]));
+    EXPECT_EQ(p.notes[0].events[2], 0.5f);
+    EXPECT_EQ(p.notes[0].events[3], -1.0f);
+    EXPECT_EQ(events(p.notes[1]), (std::vector<float>{-1.0f}));
+    EXPECT_EQ(p.notes[2].key, 0x30);
+    EXPECT_EQ(events(p.notes[2]), (std::vector<float>{2.0f, -3.0f}));
+    EXPECT_EQ(p.events_read, 9u);
+    EXPECT_EQ(p.volume, 80.0f);
+    EXPECT_EQ(p.pan, 32.0f);
+    EXPECT_TRUE(p.controllers[7].times.empty());
+    EXPECT_TRUE(p.controllers[10].times.empty());
+    EXPECT_EQ(midi.tracks[1].name, "Bass");
+}
+
+TEST_F(MidiReader, TempoRounding)
+{
+    const struct {
+        std::uint32_t us;
+        float bpm;
+    } cases[] = {{500000, 120.0f}, {461538, 130.0f}, {512000, 117.19f}, {387097, 155.0f}};
+    for (const auto& c : cases) {
+        MidiBytes tempo{0x00, 0xFF, 0x51, 0x03};
+        appendBE(tempo, c.us, 3);
+        MidiFile midi(write(midiHeader(0, 1, 96) + midiChunk(tempo + kEndOfTrack)));
+        EXPECT_FLOAT_EQ(midi.tempo, c.bpm) << c.us;
+        EXPECT_TRUE(midi.tracks.empty());
+    }
+    MidiFile none(write(midiHeader(0, 1, 96) + midiChunk(kEndOfTrack)));
+    EXPECT_EQ(none.tempo, 120.0f);
+}
+
+TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
+{
+    const MidiBytes h = midiHeader(0, 1, 96);
+    const auto chunk = [](const MidiBytes& e) { return midiChunk(e + kEndOfTrack); };
+    const struct {
+        MidiBytes file;
+        const char* message;
+    } cases[] = {
+        {{'M', 'T', 'h', 'd', 0, 0, 0, 7, 0, 0, 0, 1, 0, 96}, "  Unknown header info, MIDI file format not recognized\n"},
+        {{'R', 'I', 'F', 'F'}, "  Unknown header info, MIDI file format not recognized\n"},
+        {h + MidiBytes{'M', 'T', 'r', 'x', 0, 0, 0, 0}, " Could not find track chunk header, unrecognized file format!\n"},
+        {midiHeader(0, 1, 0) + chunk({}), "MIDI time division is 0"},
+        {midiHeader(0, 1, 0xE728) + chunk({}), "SMPTE time division is not supported"},
+        {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 0}), "MIDI tempo of 0 microseconds per quarter note"},
+        {h + chunk({0x00, 0xF0, 0x01, 0xF7}), "  Got SysEx event, not supported yet, panicking!"},
+        {h + chunk({0x00, 0xC0, 0x05}), "MIDI_PROGRAM"},
+        {h + chunk({0x00, 0xFF, 0x00, 0x02, 0, 1}), "MIDI_META_SEQNUM"},
+        {h + chunk({0x00, 0xFF, 0x04, 0x01, 'x'}), "MIDI_META_INSTR_NAME"},
+        {h + chunk({0x00, 0xFF, 0x05, 0x01, 'x'}), "MIDI_META_LYRIC"},
+        {h + chunk({0x00, 0xFF, 0x06, 0x01, 'x'}), "MIDI_META_MARKER"},
+        {h + chunk({0x00, 0xFF, 0x07, 0x01, 'x'}), "MIDI_META_CUE_POINT"},
+        {h + chunk({0x00, 0xFF, 0x20, 0x01, 0}), "MIDI_META_CH_PREFIX"},
+        {h + chunk({0x00, 0xFF, 0x54, 0x05, 0, 0, 0, 0, 0}), "MIDI_META_SMPTE_OFFS"},
+        {h + chunk({0x00, 0xFF, 0x7F, 0x01, 0}), "MIDI_META_CUSTOM"},
+        {h + chunk({0x00, 0xFF, 0x10, 0x00}), "  Unknown meta event, panicking!"},
+        {h + chunk({0x00, 0xFF, 0x01, 0x00}), "Retrieving text info failed!"},
+        {h + chunk({0x00, 0xFF, 0x02, 0x00}), "Retrieving copyright info failed!"},
+        {h + chunk({0x00, 0xFF, 0x03, 0x00}), "Retrieving track name failed!"},
+        {h + chunk({0x00, 0xFF, 0x51, 0x02, 0, 0}), "Expected 0x03"},
+        {h + chunk({0x00, 0xFF, 0x58, 0x03, 0, 0, 0}), "Expected 0x04"},
+        {h + chunk({0x00, 0xFF, 0x59, 0x01, 0}), "Expected 0x02"},
+        {h + midiChunk({0x00, 0xFF, 0x2F, 0x01, 0x00}), "Expected 0x00"},
+        {h + chunk({0xFF, 0xFF, 0xFF, 0xFF, 0x00}), "Found 4 bytes of delta time without a 0 MSB"},
+        {h + chunk({0x00, 0x3C, 0x40}), "Unknown event 3 from 60, corrupt MIDI file? Panicking!"},
+        {h + chunk({0x00, 0xF3, 0x01}), "Unknown event 0 from 1, corrupt MIDI file? Panicking!"},
+        {h + chunk({0x00, 0xB0, 0x80, 0x01}), "MIDI controller number 128 above 127, corrupt MIDI file?"},
+        {h + chunk({0x00, 0x90, 0x85, 0x01}), "MIDI key 133 out of range, corrupt MIDI file?"},
+        // Truncated and inconsistent files never read past their bytes.
+        {h + MidiBytes{'M', 'T', 'r', 'k', 0, 0, 0, 40, 0x00, 0x90}, "Unexpected end of MIDI data"},
+        {midiHeader(0, 2, 96) + chunk({}), "Unexpected end of MIDI data"},
+        {h + midiChunk({0x00, 0x90, 0x3C}), "Unexpected end of MIDI data"},
+        {h + midiChunk({0x00, 0xFF, 0x03, 0x7F, 'a'}), "Unexpected end of MIDI data"},
+        {MidiBytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0}, "  Unknown header info, MIDI file format not recognized\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(load(c.file), c.message);
+    EXPECT_EQ(fatalMessage([&] { MidiFile missing(dir / "none.mid"); }), "Could not read MIDI file " + (dir / "none.mid"));
+}
+
+TEST_F(MidiReader, NumberReaders)
+{
+    MidiFile midi(write(midiHeader(0, 1, 96) + midiChunk(kEndOfTrack)));
+    const unsigned char bytes[] = {0x81, 0x80, 0x00, 0x12, 0x34, 0x56, 0x78};
+    const std::uint8_t* p = bytes;
+    EXPECT_EQ(fatalMessage([&] { midi.readBigEndian(&p, 5); }), "bytes must be in range 1..4!");
+    EXPECT_EQ(fatalMessage([&] { midi.readVarLen(nullptr); }), "NULL-buffer specified");
+    const std::uint8_t* none = nullptr;
+    EXPECT_EQ(fatalMessage([&] { midi.readBigEndian(&none, 2); }), "NULL-buffer specified");
+}
+
+} // namespace
