@@ -1,0 +1,129 @@
+// TextDrop: the title picture's window with its transparent colour 13 over
+// the rotozoomer, the flash that covers the rotozoomer, and the presented
+// picture.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "scenes/textdrop.h"
+#include "scenes/textscene_fixture.h"
+
+namespace {
+using scenetest::Cell;
+using scenetest::cell_at;
+
+struct DropProbe : TextDrop {
+    using TextDrop::canvas;
+};
+
+const std::vector<std::string> kTracks = {"bigX", "bigY", "flash"};
+
+std::vector<int> raw_picture(const char* name, int count) {
+    static const int remap[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15};
+    std::ifstream in(std::string(VELMO_SOURCE_DIR) + "/data/common/raw_ascii/" + name, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<int> pixels;
+    for (int i = 0; i < count; ++i)
+        pixels.push_back(remap[bytes.at(i) & 15]);
+    return pixels;
+}
+
+class TextDropTest : public gltest::GLTest {
+protected:
+    static void SetUpTestSuite() { scenetest::ensure_scene_window(); }
+    void SetUp() override {
+        gltest::GLTest::SetUp();
+        // The tick count stands still, so the rotozoomer stays on its first
+        // frame: zoom index 0 shows the tile picture's pixel (0, 0) everywhere.
+        world = std::make_unique<scenetest::SceneWorld>(kTracks);
+        world->music->addSyncValue("flash", 0.0f, true);
+        scene.setMusic(world->music);
+        scene.init();
+        scene.setViewport(640, 480);
+        title = raw_picture("glass_harbour_signal_4_300x120.raw", 300 * 120);
+        tile = raw_picture("velmos.raw", 1)[0];
+    }
+    void TearDown() override { world.reset(); }
+
+    // Every cell: the title pixel at (y + r, x + c) unless it is off the
+    // picture or colour 13, else the background.
+    void expectTitle(int x, int y, Cell background) {
+        for (int r = 0; r < 50; ++r)
+            for (int c = 0; c < 80; ++c) {
+                const int pr = y + r, pc = x + c;
+                Cell want = background;
+                if (pr >= 0 && pr < 120 && pc >= 0 && pc < 300 && title[pr * 300 + pc] != 13)
+                    want = Cell{219, title[pr * 300 + pc], 0};
+                ASSERT_EQ(cell_at(scene.canvas, r, c), want) << r << "," << c << " at " << x << "," << y;
+            }
+    }
+
+    std::unique_ptr<scenetest::SceneWorld> world;
+    DropProbe scene;
+    std::vector<int> title;
+    int tile = 0;
+};
+
+TEST_F(TextDropTest, TitleWindowOverTheRotozoomer) {
+    const Cell roto{219, tile, 0};
+    const struct { int x, y; } cases[] = {{0, 0}, {-40, 0}, {260, 0}, {0, 100}, {110, 35}, {300, 0}, {-80, 0}, {0, 120}};
+    for (const auto& k : cases) {
+        world->set("bigX", float(k.x));
+        world->set("bigY", float(k.y));
+        scene.draw();
+        expectTitle(k.x, k.y, roto);
+    }
+}
+
+TEST_F(TextDropTest, TitleHasTransparentAndOpaqueCells) {
+    // The lettering must leave the rotozoomer visible around the words and
+    // cover it with the letters.
+    int transparent = 0, opaque = 0;
+    for (int p : title)
+        (p == 13 ? transparent : opaque) += 1;
+    EXPECT_GT(transparent, 300 * 120 / 4);
+    EXPECT_GT(opaque, 300 * 120 / 4);
+}
+
+TEST_F(TextDropTest, FlashCoversTheRotozoomerOnly) {
+    const struct { float flash; Cell background; } cases[] = {
+        {0.0f, {219, -1, 0}}, {-2.0f, {219, -1, 0}}, {1.0f, {32, 8, 8}}, {2.9f, {32, 7, 7}}, {3.0f, {32, 15, 15}}, {5.0f, {32, 15, 15}}};
+    world->set("bigX", 110.0f);
+    world->set("bigY", 35.0f);
+    for (const auto& k : cases) {
+        world->set("flash", k.flash);
+        scene.draw();
+        Cell background = k.background;
+        if (background.fg < 0)
+            background.fg = tile;
+        expectTitle(110, 35, background);
+    }
+}
+
+TEST_F(TextDropTest, PresentsLettersOverTheFlash) {
+    world->set("flash", 3.0f);
+    world->set("bigX", 110.0f);
+    world->set("bigY", 35.0f);
+    gltest::reset_state();
+    scene.setViewport(640, 480);
+    scene.draw();
+    int checked = 0;
+    for (int r = 2; r < 48; r += 3)
+        for (int c = 2; c < 78; c += 3) {
+            bool uniform = true;
+            const int p = title[(35 + r) * 300 + 110 + c];
+            for (int dr = -1; dr <= 1; ++dr)
+                for (int dc = -1; dc <= 1; ++dc)
+                    uniform = uniform && title[(35 + r + dr) * 300 + 110 + c + dc] == p;
+            if (!uniform)
+                continue;
+            const unsigned want = scenetest::palette_rgb(p == 13 ? 15 : p);
+            EXPECT_TRUE(scenetest::close_colour(scenetest::presented_colour(r, c), want))
+                << r << "," << c << std::hex << " got " << scenetest::presented_colour(r, c) << " want " << want;
+            ++checked;
+        }
+    EXPECT_GT(checked, 50);
+}
+
+}  // namespace
