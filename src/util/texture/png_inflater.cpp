@@ -44,20 +44,29 @@ Build build_code(HuffmanCode& h, const uint8_t* lengths, int n)
     return left > 0 ? Build::Incomplete : Build::Complete;
 }
 
+// Bits of the compressed data, least significant first, through a 64-bit
+// buffer.
 class BitReader {
 public:
     BitReader(const uint8_t* data, unsigned length) : data(data), length(length) {}
+
+    void refill()
+    {
+        while (bitCount <= 56 && pos < length) {
+            bitBuffer |= uint64_t(data[pos++]) << bitCount;
+            bitCount += 8;
+        }
+    }
 
     // -1 past the end of the data.
     int bit()
     {
         if (bitCount == 0) {
-            if (pos >= length)
+            refill();
+            if (bitCount == 0)
                 return -1;
-            bitBuffer = data[pos++];
-            bitCount = 8;
         }
-        const int b = bitBuffer & 1;
+        const int b = static_cast<int>(bitBuffer & 1);
         bitBuffer >>= 1;
         bitCount--;
         return b;
@@ -66,18 +75,25 @@ public:
     // A field of n bits, first bit as bit 0; -1 past the end.
     int bits(int n)
     {
-        int value = 0;
-        for (int i = 0; i < n; i++) {
-            const int b = bit();
-            if (b < 0)
+        if (bitCount < n) {
+            refill();
+            if (bitCount < n)
                 return -1;
-            value |= b << i;
         }
+        const int value = static_cast<int>(bitBuffer & ((uint64_t(1) << n) - 1));
+        bitBuffer >>= n;
+        bitCount -= n;
         return value;
     }
 
+    // Drops the bits left of the current byte; the whole bytes already taken
+    // into the buffer go back to the data.
     void align_to_byte()
     {
+        const int drop = bitCount & 7;
+        bitBuffer >>= drop;
+        bitCount -= drop;
+        pos -= static_cast<unsigned>(bitCount / 8);
         bitBuffer = 0;
         bitCount = 0;
     }
@@ -85,12 +101,52 @@ public:
     const uint8_t* data;
     unsigned length;
     unsigned pos = 0;
-    unsigned bitBuffer = 0;
+    uint64_t bitBuffer = 0;
     int bitCount = 0;
 };
 
+constexpr int kFastBits = 9;
+
+// A canonical Huffman code with a lookup table for codes of up to kFastBits
+// bits (indexed by the next bits as they arrive); longer codes are walked
+// one bit at a time.
+struct FastCode {
+    HuffmanCode code;
+    // symbol << 4 | length; 0 where no code of up to kFastBits bits starts.
+    uint16_t fast[1 << kFastBits];
+};
+
+Build build_fast(FastCode& f, const uint8_t* lengths, int n)
+{
+    const Build result = build_code(f.code, lengths, n);
+    std::memset(f.fast, 0, sizeof(f.fast));
+    if (result == Build::Oversubscribed)
+        return result;
+    int next[kMaxBits + 2];
+    int code = 0;
+    next[1] = 0;
+    for (int len = 1; len <= kMaxBits; len++) {
+        code = (code + (len > 1 ? f.code.count[len - 1] : 0)) << (len > 1 ? 1 : 0);
+        next[len] = code;
+    }
+    for (int s = 0; s < n; s++) {
+        const int len = lengths[s];
+        if (len == 0)
+            continue;
+        const int c = next[len]++;
+        if (len > kFastBits)
+            continue;
+        int reversed = 0;
+        for (int i = 0; i < len; i++)
+            reversed |= ((c >> i) & 1) << (len - 1 - i);
+        for (int k = reversed; k < (1 << kFastBits); k += 1 << len)
+            f.fast[k] = static_cast<uint16_t>((s << 4) | len);
+    }
+    return result;
+}
+
 // -1 end of data, -2 a code that the table does not hold.
-int decode_symbol(BitReader& in, const HuffmanCode& h)
+int decode_slow(BitReader& in, const HuffmanCode& h)
 {
     int code = 0, first = 0, index = 0;
     for (int len = 1; len <= kMaxBits; len++) {
@@ -107,6 +163,22 @@ int decode_symbol(BitReader& in, const HuffmanCode& h)
         code <<= 1;
     }
     return -2;
+}
+
+inline int decode_symbol(BitReader& in, const FastCode& f)
+{
+    if (in.bitCount < kFastBits)
+        in.refill();
+    if (in.bitCount >= kFastBits) {
+        const uint16_t entry = f.fast[in.bitBuffer & ((1u << kFastBits) - 1)];
+        if (entry != 0) {
+            const int len = entry & 15;
+            in.bitBuffer >>= len;
+            in.bitCount -= len;
+            return entry >> 4;
+        }
+    }
+    return decode_slow(in, f.code);
 }
 
 const short kLengthBase[29] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31,
@@ -127,13 +199,23 @@ public:
     {
     }
 
-    // false: stop inflating.
+    // Hands the bytes written since the last flush to the decoder; false:
+    // stop inflating.
+    bool flush()
+    {
+        if (writePos == flushed)
+            return true;
+        const bool ok = out->OutputBytes(window.data() + flushed, writePos - flushed) == 1;
+        flushed = writePos & mask;
+        writePos &= mask;
+        return ok;
+    }
+
     bool emit(uint8_t byte)
     {
-        window[writePos] = byte;
-        writePos = (writePos + 1) & mask;
+        window[writePos++] = byte;
         produced++;
-        return out->OutputByte(byte) == 1;
+        return writePos <= mask || flush();
     }
 
     bool stored()
@@ -152,8 +234,8 @@ public:
         return true;
     }
 
-    // fixedDistances: 5-bit distance codes without a table.
-    bool codes(const HuffmanCode& lencode, const HuffmanCode* distcode)
+    // Without a distance code the distances are 5-bit codes (fixed blocks).
+    bool codes(const FastCode& lencode, const FastCode* distcode)
     {
         for (;;) {
             const int symbol = decode_symbol(in, lencode);
@@ -196,15 +278,19 @@ public:
             const unsigned distance = static_cast<unsigned>(kDistBase[dcode] + dextra);
             if (distance > produced || distance > window.size())
                 return false; // reaches before the first byte, or beyond the window
-            for (int i = 0; i < length; i++)
-                if (!emit(window[(writePos - distance) & mask]))
+            for (int i = 0; i < length; i++) {
+                window[writePos] = window[(writePos - distance) & mask];
+                writePos++;
+                if (writePos > mask && !flush())
                     return false;
+            }
+            produced += static_cast<unsigned>(length);
         }
     }
 
     bool fixed()
     {
-        static HuffmanCode lencode;
+        static FastCode lencode;
         static bool built = false;
         if (!built) {
             uint8_t lengths[288];
@@ -213,7 +299,7 @@ public:
             for (; s < 256; s++) lengths[s] = 9;
             for (; s < 280; s++) lengths[s] = 7;
             for (; s < 288; s++) lengths[s] = 8;
-            build_code(lencode, lengths, 288);
+            build_fast(lencode, lengths, 288);
             built = true;
         }
         return codes(lencode, nullptr);
@@ -238,13 +324,13 @@ public:
                 return false;
             lengths[kCodeLengthOrder[i]] = static_cast<uint8_t>(l);
         }
-        HuffmanCode lencode;
-        if (build_code(lencode, lengths, 19) != Build::Complete)
+        FastCode lencode;
+        if (build_fast(lencode, lengths, 19) != Build::Complete)
             return false;
 
         int index = 0;
         while (index < nlen + ndist) {
-            int symbol = decode_symbol(in, lencode);
+            const int symbol = decode_symbol(in, lencode);
             if (symbol < 0)
                 return false;
             if (symbol < 16) {
@@ -280,10 +366,10 @@ public:
         if (lengths[256] == 0)
             return false; // no end-of-block code
 
-        HuffmanCode litcode, distcode;
-        if (build_code(litcode, lengths, nlen) == Build::Oversubscribed)
+        FastCode litcode, distcode;
+        if (build_fast(litcode, lengths, nlen) == Build::Oversubscribed)
             return false;
-        if (build_code(distcode, lengths + nlen, ndist) == Build::Oversubscribed)
+        if (build_fast(distcode, lengths + nlen, ndist) == Build::Oversubscribed)
             return false;
         return codes(litcode, &distcode);
     }
@@ -293,8 +379,10 @@ public:
         for (;;) {
             const int last = in.bit();
             const int type = in.bits(2);
-            if (last < 0 || type < 0)
+            if (last < 0 || type < 0) {
+                flush();
                 return 0;
+            }
             bool ok;
             if (type == 0)
                 ok = stored();
@@ -304,10 +392,12 @@ public:
                 ok = dynamic();
             else
                 ok = false;
-            if (!ok)
+            if (!ok) {
+                flush();
                 return 0;
+            }
             if (last)
-                return 1;
+                return flush() ? 1 : 0;
         }
     }
 
@@ -317,6 +407,7 @@ private:
     std::vector<uint8_t> window;
     unsigned mask;
     unsigned writePos = 0;
+    unsigned flushed = 0;
     unsigned produced = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "util/texture/png_loader.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -48,10 +49,10 @@ uint32_t png_read_u32(const uint8_t* p)
 
 int png_paeth(int a, int b, int c)
 {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a);
-    const int pb = std::abs(p - b);
-    const int pc = std::abs(p - c);
+    // |p - a|, |p - b| and |p - c| with p = a + b - c, without forming p.
+    const int pa = std::abs(b - c);
+    const int pb = std::abs(a - c);
+    const int pc = std::abs(a + b - c - c);
     if (pa <= pb && pa <= pc)
         return a;
     if (pb <= pc)
@@ -78,6 +79,14 @@ void YsGenericPngDecoder::Initialize()
 
 int YsGenericPngDecoder::PrepareOutput() { return 1; }
 int YsGenericPngDecoder::OutputByte(uint8_t) { return 1; }
+
+int YsGenericPngDecoder::OutputBytes(const uint8_t* bytes, unsigned count)
+{
+    for (unsigned i = 0; i < count; i++)
+        if (OutputByte(bytes[i]) != 1)
+            return 0;
+    return 1;
+}
 int YsGenericPngDecoder::EndOutput() { return 1; }
 
 int YsGenericPngDecoder::DecodeFile(const char* file)
@@ -337,50 +346,90 @@ void YsRawPngDecoder::convert_pixel(int index, const uint8_t* s)
     put_pixel(index, rgba);
 }
 
-int YsRawPngDecoder::OutputByte(uint8_t byte)
+// Scanlines are gathered whole, then reconstructed and converted in one go.
+int YsRawPngDecoder::OutputBytes(const uint8_t* bytes, unsigned count)
 {
-    if (!image || complete())
+    if (header.interlace != 0 && header.interlace != 1)
         return 0;
-    if (x == -1) {
-        filterType = byte;
-        rowByte = 0;
-        pixelByte = 0;
-        bytesInLine = 0;
-        x = 0;
-        return 1;
+    while (count > 0) {
+        if (!image || complete())
+            return 0;
+        if (x == -1) {
+            filterType = *bytes++;
+            count--;
+            rowByte = 0;
+            pixelByte = 0;
+            bytesInLine = 0;
+            x = 0;
+            continue;
+        }
+        const unsigned take = std::min(count, static_cast<unsigned>(scanlineBytes - bytesInLine));
+        std::memcpy(current + bytesInLine, bytes, take);
+        bytesInLine += static_cast<int>(take);
+        bytes += take;
+        count -= take;
+        if (bytesInLine == scanlineBytes) {
+            unfilter_scanline();
+            convert_scanline();
+            finish_scanline();
+        }
     }
+    return 1;
+}
 
-    const int i = bytesInLine;
-    const int left = i >= pixelBytes ? current[i - pixelBytes] : 0;
-    const int up = previous[i];
-    const int upLeft = i >= pixelBytes ? previous[i - pixelBytes] : 0;
-    int value = byte;
+int YsRawPngDecoder::OutputByte(uint8_t byte) { return OutputBytes(&byte, 1); }
+
+void YsRawPngDecoder::unfilter_scanline()
+{
+    uint8_t* cur = current;
+    const uint8_t* up = previous;
+    const int n = scanlineBytes;
+    const int d = pixelBytes;
     switch (filterType) {
-    case 1: value += left; break;
-    case 2: value += up; break;
-    case 3: value += (left + up) >> 1; break;
-    case 4: value += png_paeth(left, up, upLeft); break;
-    default: break;
+    case 1:
+        for (int i = d; i < n; i++)
+            cur[i] = static_cast<uint8_t>(cur[i] + cur[i - d]);
+        break;
+    case 2:
+        for (int i = 0; i < n; i++)
+            cur[i] = static_cast<uint8_t>(cur[i] + up[i]);
+        break;
+    case 3:
+        for (int i = 0; i < d && i < n; i++)
+            cur[i] = static_cast<uint8_t>(cur[i] + (up[i] >> 1));
+        for (int i = d; i < n; i++)
+            cur[i] = static_cast<uint8_t>(cur[i] + ((cur[i - d] + up[i]) >> 1));
+        break;
+    case 4:
+        for (int i = 0; i < d && i < n; i++)
+            cur[i] = static_cast<uint8_t>(cur[i] + up[i]); // left and upper left are 0
+        for (int i = d; i < n; i++)
+            cur[i] = static_cast<uint8_t>(cur[i] + png_paeth(cur[i - d], up[i], up[i - d]));
+        break;
+    default:
+        break;
     }
-    current[i] = static_cast<uint8_t>(value);
-    bytesInLine++;
+}
 
+void YsRawPngDecoder::convert_scanline()
+{
+    if (header.colourType == 6 && header.interlace == 0) {
+        std::memcpy(image + size_t(y) * outWidth * 4, current, size_t(outWidth) * 4);
+        x = passWidth;
+        return;
+    }
     if (bitsPerPixel < 8) {
         const int depth = header.bitDepth;
         const int mask = (1 << depth) - 1;
-        for (int shift = 8 - depth; shift >= 0 && x < passWidth; shift -= depth, x++) {
-            const uint8_t packed = static_cast<uint8_t>((current[i] >> shift) & mask);
-            convert_pixel(x, &packed);
-        }
-    } else if (++pixelByte == pixelBytes) {
-        convert_pixel(x, current + rowByte);
-        x++;
-        rowByte += pixelBytes;
-        pixelByte = 0;
+        for (int i = 0; i < scanlineBytes; i++)
+            for (int shift = 8 - depth; shift >= 0 && x < passWidth; shift -= depth, x++) {
+                const uint8_t packed = static_cast<uint8_t>((current[i] >> shift) & mask);
+                convert_pixel(x, &packed);
+            }
+        return;
     }
-    if (bytesInLine == scanlineBytes)
-        finish_scanline();
-    return 1;
+    for (rowByte = 0; x < passWidth; x++, rowByte += pixelBytes)
+        convert_pixel(x, current + rowByte);
 }
 
 int YsRawPngDecoder::EndOutput() { return complete() ? 1 : 0; }

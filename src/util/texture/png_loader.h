@@ -36,6 +36,8 @@ public:
 
     virtual int PrepareOutput();
     virtual int OutputByte(uint8_t byte);
+    // A run of inflated bytes, in order; the same as OutputByte on each.
+    virtual int OutputBytes(const uint8_t* bytes, unsigned count);
     virtual int EndOutput();
 
     PngHeader header;
@@ -54,6 +56,7 @@ public:
 
     int PrepareOutput() override;
     int OutputByte(uint8_t byte) override;
+    int OutputBytes(const uint8_t* bytes, unsigned count) override;
     int EndOutput() override;
 
     void FlipVertically();
@@ -80,6 +83,8 @@ private:
     void start_pass();
     void put_pixel(int index, const uint8_t* rgba);
     void convert_pixel(int pixelIndex, const uint8_t* stored);
+    void unfilter_scanline();
+    void convert_scanline();
     void finish_scanline();
 
     int bitsPerPixel = 0;
