@@ -1,8 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "platform/messagebox.h"
+#include "util/data/data_layer.h"
+#include "util/data/datafile.h"
 
 #include "platform/dialog.h"
 #include "platform/window.h"
@@ -236,10 +248,55 @@ TEST_F(SettingsDialog, ButtonsEndTheDialogWithTheirCommand)
         DestroyWindow(dialog);
         dialog = nullptr;
     }
-    // "Get &mp3" leaves the dialog open.
+}
+
+// "Get &mp3" reads the packed data file in the current folder and writes its
+// music files there, confirming each in a box; the dialog stays open.
+TEST_F(SettingsDialog, GetMp3ExportsTheMusicOfThePackedDataFileAndStaysOpen)
+{
+    char pattern[] = "/tmp/velmo-mp3-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    const std::string tune = "ID3 not really a song";
+    // Pack one recorded file in a process of its own, which leaves this
+    // process's data layer untouched.
+    const pid_t writer = fork();
+    if (writer == 0) {
+        if (chdir(folder.c_str()) != 0 || mkdir("music", 0755) != 0)
+            _exit(2);
+        std::ofstream("music/tune.mp3", std::ios::binary) << tune;
+        set_loading_tick_hook([](float, bool) {});
+        set_datafile_mode(DataFileMode::Write);
+        int size = 0;
+        std::free(load_file("music/tune.mp3", "rb", &size, false));
+        write_datafile("data.vlm");
+        delete_temp_files();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(writer, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_EQ(std::remove((folder + "/music/tune.mp3").c_str()), 0);
+
+    std::vector<std::string> boxes;
+    set_message_box_responder([&boxes](const char* text, const char* caption, UINT) {
+        boxes.push_back(std::string(caption) + ": " + text);
+        return IDOK;
+    });
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
     open();
     click(105);
     EXPECT_FALSE(dialog_has_ended(dialog, nullptr));
+    std::ifstream exported("tune.mp3", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(exported)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(chdir(previous), 0);
+    set_message_box_responder({});
+
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(bytes, tune);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Success: Successfully exported tune.mp3 to the current folder"}));
 }
 
 TEST_F(SettingsDialog, TextsTheDialogDoesNotOfferAreFatal)
