@@ -10,6 +10,8 @@
 #include <iterator>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace {
 
 void put(std::ofstream& out, std::uint32_t v, int bytes)
@@ -44,7 +46,10 @@ std::vector<unsigned char> encoded_tone(const std::string& format, double hz, do
     std::ostringstream name;
     name << "audio_fixture_" << hz << "_" << seconds << "_" << amplitude;
     const std::string base = std::string(VELMO_BINARY_DIR) + "/" + name.str();
-    const std::string wav = base + ".wav";
+    // Test processes run in parallel: each makes its own temporary files and
+    // renames the result into place, which is atomic.
+    const std::string unique = base + "." + std::to_string(getpid());
+    const std::string wav = unique + ".wav";
     const std::string encoded = base + "." + format;
     std::ifstream cached(encoded, std::ios::binary);
     if (!cached) {
@@ -58,10 +63,11 @@ std::vector<unsigned char> encoded_tone(const std::string& format, double hz, do
         }
         write_wav(wav, samples, 2, rate);
         const std::string command = format == "ogg"
-            ? "oggenc -Q -q 6 -o '" + encoded + ".tmp' '" + wav + "'"
-            : "lame --quiet --preset cbr 192 '" + wav + "' '" + encoded + ".tmp'";
+            ? "oggenc -Q -q 6 -o '" + unique + ".tmp' '" + wav + "'"
+            : "lame --quiet --preset cbr 192 '" + wav + "' '" + unique + ".tmp'";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
-        std::rename((encoded + ".tmp").c_str(), encoded.c_str());
+        std::rename((unique + ".tmp").c_str(), encoded.c_str());
+        std::remove(wav.c_str());
         cached.open(encoded, std::ios::binary);
     }
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(cached), {});
