@@ -24,7 +24,7 @@ const std::string kTitle = "Glass Harbour Signal";
 const std::string kDialogClass = "#32770";
 const std::string kWindowClass = "velmorin";
 // Mesa's own switch, to make the driver lack one of the checked extensions.
-const std::string kNoTextureFloat = "MESA_EXTENSION_OVERRIDE=-GL_ARB_texture_float";
+const std::string kNoAnisotropicFiltering = "MESA_EXTENSION_OVERRIDE=-GL_EXT_texture_filter_anisotropic";
 
 class Startup : public testing::Test {
 protected:
@@ -114,7 +114,7 @@ TEST_F(Startup, QuitButtonEndsWithZero)
 // window behind the error box.
 TEST_F(Startup, WindowedRunThenExtensionQuestionThenFatalError)
 {
-    auto p = start({kNoTextureFloat});
+    auto p = start({kNoAnisotropicFiltering});
     ASSERT_TRUE(e2e::press(server.display(), dialog.id, "alt+f Return"));
 
     Window question;
@@ -150,7 +150,7 @@ TEST_F(Startup, WindowedRunThenExtensionQuestionThenFatalError)
 
 TEST_F(Startup, FullscreenRunCoversTheDisplayAndCancelAtTheQuestionEndsWithOne)
 {
-    auto p = start({kNoTextureFloat});
+    auto p = start({kNoAnisotropicFiltering});
     ASSERT_TRUE(e2e::press(server.display(), dialog.id, "Return"));
     Window question;
     ASSERT_TRUE(find("Missing extension(s)", *p, &question)) << p->output();
@@ -169,7 +169,7 @@ TEST_F(Startup, FullscreenRunCoversTheDisplayAndCancelAtTheQuestionEndsWithOne)
 
 TEST_F(Startup, GetAviGoesOnInAWindowEvenWithFullscreenTicked)
 {
-    auto p = start({kNoTextureFloat});
+    auto p = start({kNoAnisotropicFiltering});
     ASSERT_TRUE(e2e::press(server.display(), dialog.id, "alt+a"));
     Window question;
     ASSERT_TRUE(find("Missing extension(s)", *p, &question)) << p->output();
