@@ -105,7 +105,7 @@ bool matches(const MSG& m, HWND window, UINT first, UINT last)
 
 void watch_async_keys()
 {
-    if (!g_watching && SDL_WasInit(SDL_INIT_VIDEO)) {
+    if (!g_watching && SDL_WasInit(SDL_INIT_EVENTS)) {
         SDL_AddEventWatch(watchKeys, nullptr);
         g_watching = true;
     }
@@ -172,7 +172,7 @@ SHORT GetAsyncKeyState(int virtualKey)
 {
     if (virtualKey <= 0 || virtualKey > 255)
         return 0;
-    if (SDL_WasInit(SDL_INIT_VIDEO)) {
+    if (SDL_WasInit(SDL_INIT_EVENTS)) {
         ensureWatch();
         SDL_PumpEvents();
     }
