@@ -219,3 +219,105 @@ TEST_F(EasyDrawGL, InstancedDrawOfThreeMatricesShowsThreeShapes)
 }
 
 }
+
+namespace {
+
+// The geometry the shapes hand to GL, captured with transform feedback:
+// position and normal of every vertex drawn.
+class ShapeCapture : public gltest::GLTest {
+protected:
+    struct Vertex {
+        float px, py, pz, nx, ny, nz;
+    };
+
+    static ShaderProgram& program()
+    {
+        static ShaderProgram* p = [] {
+            ShaderConstructor* sc = new ShaderConstructor("ShapeCapture", "#version 450");
+            sc->add_vert_global_line("layout (location = VERTEX_ATTRIB_POSITION) in vec3 Position;");
+            sc->add_vert_global_line("layout (location = VERTEX_ATTRIB_NORMAL) in vec3 Normal;");
+            sc->add_vert_global_line("layout (xfb_buffer = 0, xfb_offset = 0) out vec3 CapturedPosition;");
+            sc->add_vert_global_line("layout (xfb_buffer = 0, xfb_offset = 12) out vec3 CapturedNormal;");
+            sc->add_vert_body_line("\tCapturedPosition = Position;");
+            sc->add_vert_body_line("\tCapturedNormal = Normal;");
+            sc->add_vert_body_line("\tgl_Position = vec4( Position, 1.0 );");
+            sc->add_frag_global_line("out vec4 FragColor;");
+            sc->add_frag_body_line("\tFragColor = vec4( 1.0 );");
+            return new ShaderProgram(sc);
+        }();
+        return *p;
+    }
+
+    template <class Draw>
+    std::vector<Vertex> capture(Draw draw)
+    {
+        const size_t maxVertices = 70000;
+        GLuint buffer = 0, query = 0;
+        glGenBuffers(1, &buffer);
+        glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, buffer);
+        glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, maxVertices * sizeof(Vertex), nullptr, GL_STATIC_READ);
+        glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, buffer);
+        glGenQueries(1, &query);
+        program().bind();
+        glEnable(GL_RASTERIZER_DISCARD);
+        glBeginQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN, query);
+        glBeginTransformFeedback(GL_TRIANGLES);
+        draw();
+        glEndTransformFeedback();
+        glEndQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN);
+        glDisable(GL_RASTERIZER_DISCARD);
+        GLuint triangles = 0;
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, &triangles);
+        std::vector<Vertex> out(size_t(triangles) * 3);
+        glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, GLsizeiptr(out.size() * sizeof(Vertex)), out.data());
+        glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
+        glDeleteBuffers(1, &buffer);
+        glDeleteQueries(1, &query);
+        return out;
+    }
+};
+
+TEST_F(ShapeCapture, SphereVerticesLieOnItsRadiusWithOutwardOrInwardNormals)
+{
+    for (bool inside : {false, true}) {
+        const auto v = capture([&] { EasyDraw::draw_sphere(2.0f, 1, inside); });
+        ASSERT_EQ(v.size(), 240u);
+        const float s = inside ? -0.5f : 0.5f;
+        for (const Vertex& x : v) {
+            ASSERT_NEAR(std::sqrt(x.px * x.px + x.py * x.py + x.pz * x.pz), 2.0f, 1e-5f);
+            ASSERT_NEAR(x.nx, x.px * s, 1e-6f);
+            ASSERT_NEAR(x.nz, x.pz * s, 1e-6f);
+        }
+    }
+    const auto bigger = capture([] { EasyDraw::draw_sphere(2.5f, 2, false); });
+    ASSERT_EQ(bigger.size(), 960u);
+    EXPECT_NEAR(std::sqrt(bigger[7].px * bigger[7].px + bigger[7].py * bigger[7].py + bigger[7].pz * bigger[7].pz), 2.5f, 1e-5f);
+}
+
+TEST_F(ShapeCapture, BoxAndPlaneCornersAndNormals)
+{
+    const auto box = capture([] { EasyDraw::draw_box(2, 4, 6, false); });
+    ASSERT_EQ(box.size(), 36u) << "six quads, two triangles each";
+    for (const Vertex& x : box) {
+        EXPECT_EQ(std::fabs(x.px), 1.0f);
+        EXPECT_EQ(std::fabs(x.py), 2.0f);
+        EXPECT_EQ(std::fabs(x.pz), 3.0f);
+    }
+    // The first face lies at y = -2 and faces down, or up when inside.
+    EXPECT_EQ(box[0].ny, -1.0f);
+    EXPECT_EQ(box[0].py, -2.0f);
+    const auto inside = capture([] { EasyDraw::draw_box(2, 4, 6, true); });
+    EXPECT_EQ(inside[0].ny, 1.0f);
+    EXPECT_EQ(inside[0].px, box[0].px) << "corner order unchanged";
+
+    const auto plane = capture([] { EasyDraw::draw_plane(10, 20, true); });
+    ASSERT_EQ(plane.size(), 6u);
+    for (const Vertex& x : plane) {
+        EXPECT_EQ(std::fabs(x.px), 5.0f);
+        EXPECT_EQ(x.py, 0.0f);
+        EXPECT_EQ(std::fabs(x.pz), 10.0f);
+        EXPECT_EQ(x.ny, -1.0f);
+    }
+}
+
+}
