@@ -10,10 +10,6 @@ AsciiEngine::AsciiEngine(PlanesOnly)
     init_planes();
 }
 
-// The render program stays allocated and the shared framebuffer is never
-// released; only the glyph texture goes with the canvas.
-AsciiEngine::~AsciiEngine() = default;
-
 void AsciiEngine::init_planes()
 {
     clear();

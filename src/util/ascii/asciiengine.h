@@ -5,6 +5,7 @@
 // picture in the 640x600 framebuffer that every canvas shares, and present()
 // adds that picture into the current target through a letterboxed viewport.
 #include <cstdint>
+#include <vector>
 
 #include "util/math/vec4.h"
 #include "util/texture/texture.h"
@@ -75,4 +76,8 @@ private:
     vec4 palette[16];
     int viewport[4];
     const char* const* builtinImages[4];
+    // Vertex array and buffer of the cell quads, made on the first render.
+    unsigned int cellArray = 0;
+    unsigned int cellBuffer = 0;
+    std::vector<float> cellVertices;
 };

@@ -2,9 +2,10 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+
 #include "system/fatal_error.h"
 #include "util/ascii/asciiengine_glyphs.h"
-#include "util/easydraw/easydraw.h"
 #include "util/fbo/fbo.h"
 #include "util/math/mat4.h"
 #include "util/shaderprogram/shaderconstructor.h"
@@ -52,6 +53,16 @@ AsciiEngine::AsciiEngine()
     renderProgram = build_render_program();
 }
 
+// The render program stays allocated and the shared framebuffer is never
+// released; the glyph texture and the cell quads go with the canvas.
+AsciiEngine::~AsciiEngine()
+{
+    if (cellBuffer)
+        glDeleteBuffers(1, &cellBuffer);
+    if (cellArray)
+        glDeleteVertexArrays(1, &cellArray);
+}
+
 FBO* AsciiEngine::shared_framebuffer()
 {
     return g_sharedFramebuffer;
@@ -83,23 +94,66 @@ void AsciiEngine::render(bool presentAfter)
         present();
 }
 
+// Every cell is one quad at (x, 49 - y) over its glyph's atlas cell, drawn
+// once in its two palette colours onto the cleared framebuffer. The cells do
+// not overlap and blending adds, so drawing them grouped by colour pair, one
+// draw call per pair, gives the same pixels as 4000 separate quads.
 void AsciiEngine::draw_cells()
 {
+    // Colour indexes are masked: the planes store any byte they are given,
+    // the palette has 16 entries.
+    auto pair_of = [this](int i) { return (fgs[i] & 15) << 4 | (bgs[i] & 15); };
+    int first[257] = {};
+    for (int i = 0; i < CELLS; ++i)
+        ++first[pair_of(i) + 1];
+    for (int p = 0; p < 256; ++p)
+        first[p + 1] += first[p];
+
+    constexpr int kFloatsPerCell = 6 * 4;  // two triangles of (x, y, u, v)
+    cellVertices.resize(static_cast<size_t>(CELLS) * kFloatsPerCell);
+    int next[256];
+    std::copy(first, first + 256, next);
     for (int x = 0; x < COLUMNS; ++x) {
         for (int y = 0; y < ROWS; ++y) {
             const int i = y * COLUMNS + x;
             const int c = chars[i];
             const double u0 = (c % 80) * 0.0125;
             const double v0 = (9 - c / 80) * 0.1;
-            // Colour indexes are masked: the planes store any byte they are
-            // given, the palette has 16 entries.
-            renderProgram->set_vec4("ColorBg", palette[bgs[i] & 15], 1);
-            renderProgram->set_vec4("ColorFg", palette[fgs[i] & 15], 1);
-            EasyDraw::draw_quad_uv(static_cast<float>(x), static_cast<float>(ROWS - 1 - y), 1.0f, 1.0f,
-                                   static_cast<float>(u0), static_cast<float>(u0 + 0.0125), static_cast<float>(v0),
-                                   static_cast<float>(v0 + 0.1));
+            const float x0 = static_cast<float>(x), y0 = static_cast<float>(ROWS - 1 - y);
+            const float x1 = x0 + 1.0f, y1 = y0 + 1.0f;
+            const float s0 = static_cast<float>(u0), s1 = static_cast<float>(u0 + 0.0125);
+            const float t0 = static_cast<float>(v0), t1 = static_cast<float>(v0 + 0.1);
+            const float quad[kFloatsPerCell] = {x0, y0, s0, t0, x1, y0, s1, t0, x1, y1, s1, t1,
+                                                x0, y0, s0, t0, x1, y1, s1, t1, x0, y1, s0, t1};
+            std::copy(quad, quad + kFloatsPerCell, &cellVertices[static_cast<size_t>(next[pair_of(i)]++) * kFloatsPerCell]);
         }
     }
+
+    if (!cellArray) {
+        glGenVertexArrays(1, &cellArray);
+        glGenBuffers(1, &cellBuffer);
+        glBindVertexArray(cellArray);
+        glBindBuffer(GL_ARRAY_BUFFER, cellBuffer);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float), nullptr);
+        glEnableVertexAttribArray(2);
+        glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, 4 * sizeof(float),
+                              reinterpret_cast<const void*>(2 * sizeof(float)));
+    }
+    glBindVertexArray(cellArray);
+    glBindBuffer(GL_ARRAY_BUFFER, cellBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(cellVertices.size() * sizeof(float)), cellVertices.data(),
+                 GL_STREAM_DRAW);
+    for (int p = 0; p < 256; ++p) {
+        const int count = first[p + 1] - first[p];
+        if (count == 0)
+            continue;
+        renderProgram->set_vec4("ColorBg", palette[p & 15], 1);
+        renderProgram->set_vec4("ColorFg", palette[p >> 4], 1);
+        glDrawArrays(GL_TRIANGLES, first[p] * 6, count * 6);
+    }
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void AsciiEngine::present()

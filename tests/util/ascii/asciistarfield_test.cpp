@@ -74,10 +74,11 @@ TEST_F(AsciiStarfieldTest, MovingLeftShowsFastStarsFirstInTheirColour)
         for (int j = 0; j < AsciiStarfield::STARS; ++j)
             alone &= j == i || stars.get_row(j) != stars.get_row(i) ||
                      static_cast<int>(stars.get_x(j)) != static_cast<int>(stars.get_x(i));
-        if (alone)
+        if (alone) {
             EXPECT_EQ(e.get_fg(stars.get_row(i), static_cast<int>(stars.get_x(i))),
                       colour_of_speed(stars.get_speed(i)))
                 << "speed " << stars.get_speed(i);
+        }
     }
 }
 
@@ -101,8 +102,9 @@ TEST_F(AsciiStarfieldTest, StarsLeavingReenterAtTheOppositeEdge)
             if (before[i] > 80.0f || before[i] < 0.0f) {
                 EXPECT_EQ(stars.get_x(i), c.reentry);
                 ++reentered;
-                if (c.reentry == 0.0f)  // re-entered at column 0 and drawn in the same call
+                if (c.reentry == 0.0f) {  // re-entered at column 0 and drawn in the same call
                     EXPECT_EQ(e.get_char(stars.get_row(i), 0), '.');
+                }
             } else {
                 EXPECT_EQ(stars.get_x(i), before[i]);
                 ++stayed;
