@@ -19,7 +19,9 @@ int get_datafile_mode();
 
 // The file's bytes in a new malloc buffer (the caller frees it), or null when
 // the file is not available. *outSize is 0 on failure, else the buffer's
-// length, the NUL included when one was appended.
+// length, the NUL included when one was appended. Read mode gives the bytes
+// as recorded; a request with addNul always gets them NUL-terminated (a NUL
+// is appended, and counted, when the recorded bytes do not end in one).
 std::uint8_t* load_file(const char* name, const char* openMode, int* outSize, bool addNul);
 // The same for a gzip-compressed file; the buffer holds the decompressed bytes.
 std::uint8_t* load_gz_file(const char* name, const char* openMode, int* outSize, bool addNul);
