@@ -392,7 +392,7 @@ void HuffmanCodec::huffman_decode(std::uint8_t* out, int* sizeOut, const std::ui
             pos += static_cast<std::size_t>((63 - count) >> 3);
             count |= 56;
         } else {
-            while (count <= 56) {
+            while (count < 56) {
                 const std::uint64_t byte = pos < avail ? stream[pos] : 0;
                 ++pos;
                 window |= byte << (56 - count);
