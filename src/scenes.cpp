@@ -1,10 +1,424 @@
 #include "scenes.h"
 
-SceneManager::SceneManager() = default;
-SceneManager::~SceneManager() = default;
-void SceneManager::start() {}
-void SceneManager::run() {}
-void SceneManager::resize(int, int) {}
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "effects/postproc.h"
+#include "platform/messages.h"
+#include "platform/timing.h"
+#include "scenes/scene.h"
+#include "system/fatal_error.h"
+#include "system/frame_timer.h"
+#include "system/log_message.h"
+#include "system/os_windows.h"
+#include "system/velmosystem.h"
+#include "util/camera/camera.h"
+#include "util/data/loading_screen.h"
+#include "util/fbo/fbo.h"
+#include "util/math/mat4.h"
+#include "util/math/random.h"
+#include "util/music/music.h"
+#include "util/shaderprogram/builtinshaders.h"
+#include "util/shaderprogram/shaderprogram.h"
+#include "util/text/text.h"
+#include "util/texture/texture.h"
+
+// Scenes of the productions.
+// (The production's scene headers go here.)
+
+namespace {
+
+const char* const kActiveSceneTracks[4] = {"ActiveScene1st", "ActiveScene2nd", "ActiveScene3rd",
+                                           "ActiveScene4rd"};
+
+}  // namespace
+
+bool comparePostProcOrder(const std::pair<int, float>& a, const std::pair<int, float>& b)
+{
+    return a.second < b.second;
+}
+
+SceneManager::SceneManager()
+{
+    aspect = static_cast<float>(VelmoSystem::aspectNumerator) /
+             static_cast<float>(VelmoSystem::aspectDenominator);
+    frame = 0;
+    dumping = VelmoSystem::dumpVideo;
+    dumpWidth = VelmoSystem::width;
+    dumpHeight = VelmoSystem::height;
+    pixels = nullptr;
+    std::memset(keys, 0, sizeof keys);
+
+    FrameTimer::init();
+
+    debugFont = new Text("data/common/fonts/courier_new.ttf", 48, 0);
+
+    sceneFBO = new FBO(512, 512, 1, 0);
+    samples = VelmoSystem::samples;
+    fbos.push_back(new FBO(512, 512, 5, samples));
+    fbos.push_back(new FBO(512, 512, 5, 0));
+    fbos.push_back(new FBO(512, 512, 5, 0));
+
+    music = new Music();
+
+    if (dumping) {
+        const std::string name = VelmoSystem::title + ".avi";
+        fps = 30;
+        const WAVEFORMATEX& format = music->waveFormat;
+        samplesPerFrame = music->dummy_mode ? 0 : format.nChannels * format.nSamplesPerSec / 30;
+        if (!aviWriter.open(name.c_str(), 30.0f, AVIWriter::kAskCodec, 100))
+            FATAL_ERROR("Failed to open video file " + name);
+        aviWriter.set_size(dumpWidth, dumpHeight);
+        pixels = new std::uint8_t[static_cast<std::size_t>(dumpWidth) * dumpHeight * 3];
+        if (!music->dummy_mode)
+            aviWriter.set_audio_format(&music->waveFormat);
+        log_message("Dumping to video file " + name + "\n");
+    }
+
+    music->addSyncValue("ActiveScene1st", 0, true);
+    music->addSyncValue("ActiveScene2nd", -1, true);
+    music->addSyncValue("ActiveScene3rd", -1, true);
+    music->addSyncValue("ActiveScene4rd", -1, true);
+    music->addSyncValue("cameraEyeX", -15, true);
+    music->addSyncValue("cameraEyeY", -15, true);
+    music->addSyncValue("cameraEyeZ", -15, true);
+    music->addSyncValue("cameraDstX", 0, true);
+    music->addSyncValue("cameraDstY", 0, true);
+    music->addSyncValue("cameraDstZ", 0, true);
+    music->addSyncValue("cameraUpX", 0, true);
+    music->addSyncValue("cameraUpY", 1, true);
+    music->addSyncValue("cameraUpZ", 0, true);
+    music->addSyncValue("cameraFoV", 45, true);
+
+    effects.push_back(new Effects::Dither());
+    effects.push_back(new Effects::Fade());
+    effects.push_back(new Effects::Blur());
+    effects.push_back(new Effects::Radblur());
+    effects.push_back(new Effects::Film());
+    for (Effects::PostProc* effect : effects) {
+        music->addSyncValue("pp" + effect->name(), -1, true);
+        const auto& names = effect->paramNames();
+        for (std::size_t j = 0; j < names.size(); ++j)
+            music->addSyncValue("pp" + names[j], effect->getParam(static_cast<int>(j)), true);
+    }
+
+    resize(VelmoSystem::width, VelmoSystem::height);
+    createScenes();
+}
+
+SceneManager::~SceneManager()
+{
+    for (Scene* scene : scenes) {
+        scene->deinit();
+        delete scene;
+    }
+    scenes.clear();
+    if (dumping) {
+        delete[] pixels;
+        pixels = nullptr;
+        aviWriter.close();
+        log_message("Finished AVI writing\n");
+    }
+    delete music;
+    music = nullptr;
+}
+
+void SceneManager::addScene(Scene* scene)
+{
+    scenes.push_back(scene);
+    scene->setMusic(music);
+    scene->setFBO(sceneFBO);
+    scene->setInput(&input);
+    scene->setAspect(aspect);
+    scene->setKeyTable(keys);
+    scene->init();
+    scene->setViewport(viewWidth, viewHeight);
+    resetGLState();
+}
+
+void SceneManager::createScenes()
+{
+    switch (VelmoSystem::sceneSet) {
+    case 0:  // "Internal debugging": Droplets
+    case 1:  // "orvik - lantern": DiscoTiles ... Droplets
+    case 2:  // "Quibbo": MusicVectors
+        // The scenes of productions 0 to 2 are not part of this build.
+        break;
+    case 3:
+        // "Glass Harbour Signal", in this order (scene numbers 0 to 5):
+        // TextIntro, TextRoto, TextPiano, TextDrop, TextRibbons, Modulators.
+        // (The production's scenes are added here with addScene(new ...).)
+        break;
+    default:
+        FATAL_ERROR("Unrecognized production " + VelmoSystem::title);
+    }
+}
+
+void SceneManager::resize(int width, int height)
+{
+    if (height == 0)
+        height = 1;
+    windowWidth = width;
+    windowHeight = height;
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    if (w / h > aspect) {
+        viewHeight = height;
+        viewWidth = static_cast<int>(h * aspect);
+    } else {
+        viewWidth = width;
+        viewHeight = static_cast<int>(w / aspect);
+    }
+    // A minimised window (width 0) keeps the framebuffers at one pixel.
+    const int fboWidth = std::max(viewWidth, 1);
+    const int fboHeight = std::max(viewHeight, 1);
+    sceneFBO->resize(fboWidth, fboHeight);
+    for (FBO* fbo : fbos)
+        fbo->resize(fboWidth, fboHeight);
+    debugFont->Reshape(windowWidth, windowHeight);
+}
+
+void SceneManager::start()
+{
+    velmo_srand(static_cast<unsigned int>(GetTickCount64()));
+    loading_fade_out();
+    volume = VelmoSystem::volume;
+    music->setVolume(volume);
+    music->start();
+    while (music->getBeat() < 0.0f) {
+    }
+    if (dumping) {
+        music->setBytePosition(0);
+        music->togglePause();
+    }
+}
+
+int SceneManager::sceneIndex(float value) const
+{
+    // Truncation toward zero: values above -1 and below the scene count name
+    // a scene; NaN and infinities name none.
+    if (value > -1.0f && value < static_cast<float>(scenes.size()))
+        return static_cast<int>(value);
+    return -1;
+}
+
+void SceneManager::setViewRect()
+{
+    const int x = (windowWidth - viewWidth) / 2;
+    const int y = (windowHeight - viewHeight) / 2;
+    glViewport(x, y, viewWidth, viewHeight);
+    glScissor(x, y, viewWidth, viewHeight);
+}
+
+void SceneManager::run()
+{
+    FrameTimer::update();
+    music->update();
+    input.update(static_cast<int>(frame));
+
+    if (VelmoSystem::syncClient == 0 && !music->isRunning() && !VelmoSystem::quitPosted) {
+        PostQuitMessage(0);
+        VelmoSystem::quitPosted = true;
+    }
+    if (VelmoSystem::quitPosted)
+        return;
+
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
+
+    int active[4];
+    for (int i = 0; i < 4; ++i)
+        active[i] = sceneIndex(music->getSyncValue(kActiveSceneTracks[i]));
+
+    // Scenes 1st to 3rd into the multisampled framebuffer, resolved into 1.
+    fbos[0]->push(true);
+    for (int i = 0; i < 3; ++i) {
+        if (active[i] < 0)
+            continue;
+        resetGLState();
+        scenes[active[i]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
+        scenes[active[i]]->draw();
+    }
+    fbos[0]->pop();
+    fbos[1]->push(true);
+    fbos[0]->blit();
+    fbos[1]->pop();
+    int current = 1;
+
+    std::vector<std::pair<int, float>> enabled;
+    for (std::size_t i = 0; i < effects.size(); ++i) {
+        const float value = music->getSyncValue("pp" + effects[i]->name());
+        if (value >= 0.0f)
+            enabled.emplace_back(static_cast<int>(i), value);
+    }
+
+    if (enabled.empty()) {
+        static ShaderProgram* copyProgram =
+            new ShaderProgram(make_texture2d_shader("SceneManager"));
+        static const mat4 copyProjection(1);
+        resetGLState();
+        copyProgram->bind();
+        copyProgram->set_mat4("ProjectionMatrix", copyProjection.data(), 1, false);
+        setViewRect();
+        fbos[current]->draw();
+    } else {
+        std::stable_sort(enabled.begin(), enabled.end(), comparePostProcOrder);
+        for (std::size_t k = 0; k < enabled.size(); ++k) {
+            Effects::PostProc* effect = effects[enabled[k].first];
+            const auto& names = effect->paramNames();
+            for (std::size_t j = 0; j < names.size(); ++j)
+                effect->setParam(static_cast<int>(j), music->getSyncValue("pp" + names[j]));
+            resetGLState();
+            effect->prepare(viewWidth, viewHeight, music->getBeat(), fbos[current]);
+            effect->apply(viewWidth, viewHeight, music->getBeat());
+            if (k + 1 == enabled.size()) {
+                setViewRect();
+                fbos[current]->draw();
+            } else {
+                const int next = current % static_cast<int>(fbos.size() - 1) + 1;
+                fbos[next]->push(true);
+                fbos[current]->draw();
+                fbos[next]->pop();
+                current = next;
+            }
+        }
+    }
+
+    // The overlay scene, blended over the finished picture.
+    fbos[0]->push(true);
+    if (active[3] >= 0) {
+        resetGLState();
+        scenes[active[3]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
+        scenes[active[3]]->draw();
+    }
+    fbos[0]->pop();
+    fbos[1]->push(true);
+    fbos[0]->blit();
+    fbos[1]->pop();
+    {
+        static ShaderProgram* overlayProgram =
+            new ShaderProgram(make_texture2d_shader("SceneManager"));
+        static const mat4 overlayProjection(1);
+        resetGLState();
+        overlayProgram->bind();
+        overlayProgram->set_mat4("ProjectionMatrix", overlayProjection.data(), 1, false);
+        setViewRect();
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        fbos[1]->draw();
+    }
+
+    if (dumping)
+        dumpFrame();
+
+    swapBuffers();
+    frame += 1;
+
+    if (dumping && !VelmoSystem::quitPosted) {
+        const std::int32_t position = music->getBytePosition();
+        music->seekSeconds(static_cast<float>(frame) / static_cast<float>(fps));
+        if (music->getBytePosition() == position)
+            endDump();
+    }
+}
+
+void SceneManager::dumpFrame()
+{
+    // Rows tightly packed: the buffer holds exactly width x 3 bytes per row.
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, dumpWidth, dumpHeight, GL_BGR, GL_UNSIGNED_BYTE, pixels);
+    const bool frameWritten = aviWriter.add_video_frame(pixels);
+    VELMO_ASSERT(frameWritten);
+
+    if (music->dummy_mode) {
+        // No music, no audio: a fixed length of video.
+        log_message("Dumped frame " + std::to_string(frame) + " and wrote 0 samples of audio\n");
+        if (frame + 1 >= kSilentDumpFrames)
+            endDump();
+        return;
+    }
+
+    // Whole sample frames per video frame, the remainder carried: frame f
+    // holds the sample frames from f x rate / 30 up to (f + 1) x rate / 30.
+    const std::uint64_t channels = music->waveFormat.nChannels;
+    const std::uint64_t rate = music->waveFormat.nSamplesPerSec;
+    const std::uint64_t total = music->num_samples / channels;
+    const std::uint64_t first = frame * rate / fps;
+    const std::uint64_t last = std::min<std::uint64_t>((frame + 1ull) * rate / fps, total);
+    const std::uint64_t count = last > first ? last - first : 0;
+    const bool audioWritten =
+        aviWriter.add_audio(music->u16_buffer + first * channels, static_cast<int>(count));
+    VELMO_ASSERT(audioWritten);
+    log_message("Dumped frame " + std::to_string(frame) + " and wrote " +
+                std::to_string(count * channels) + " samples of audio\n");
+    // The song's audio is all written: this was the last frame.
+    if (last >= total)
+        endDump();
+}
+
+void SceneManager::endDump()
+{
+    if (VelmoSystem::quitPosted)
+        return;
+    PostQuitMessage(0);
+    VelmoSystem::quitPosted = true;
+    log_message("  Finished dumping, quit event posted\n");
+}
+
+void SceneManager::resetGLState()
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glLineWidth(1.0f);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, GL_TRUE);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_GEN_R);
+    glDisable(GL_TEXTURE_GEN_Q);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_NORMALIZE);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHT0);
+    for (int i = 1; i < 8; ++i)
+        glDisable(GL_LIGHT0 + i);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_MULTISAMPLE);
+    glEnable(GL_COLOR_MATERIAL);
+    glDisable(GL_TEXTURE_1D);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    glClearDepth(1.0);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glDepthFunc(GL_LESS);
+    glShadeModel(GL_SMOOTH);
+    glBindTexture(GL_TEXTURE_1D, 0);
+    for (int unit = 0; unit < 6; ++unit)
+        Texture::unbind(unit);
+    glActiveTexture(GL_TEXTURE0);
+    const GLfloat zero[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (int i = 0; i < 8; ++i) {
+        glLightfv(GL_LIGHT0 + i, GL_AMBIENT, zero);
+        glLightfv(GL_LIGHT0 + i, GL_DIFFUSE, zero);
+        glLightfv(GL_LIGHT0 + i, GL_SPECULAR, zero);
+        glLightfv(GL_LIGHT0 + i, GL_POSITION, zero);
+    }
+    glDisable(GL_FRAMEBUFFER_SRGB);
+}
 
 void SceneManager::onKeyDown(std::uint8_t) {}
 void SceneManager::onKeyUp(std::uint8_t) {}
@@ -14,3 +428,79 @@ void SceneManager::onMouseButton(int, int) {}
 void SceneManager::onMouseWheel(int) {}
 void SceneManager::setFullscreen(bool) {}
 bool SceneManager::isMouseGrabbed() { return false; }
+
+void update_camera_control(Camera* camera, const std::uint8_t* keys, InputState* input,
+                           float speed, Music* music)
+{
+    static bool freeFlight = false;
+    static bool f11WasDown = false;
+
+    if (input->was_key_pressed(1))
+        camera->debug_print();
+    const bool f11Down = keys[122] != 0;
+    if (f11Down && !f11WasDown)
+        freeFlight = !freeFlight;
+    f11WasDown = f11Down;
+
+    if (!freeFlight) {
+        camera->look_at(music->getSyncValue("cameraEyeX"), music->getSyncValue("cameraEyeY"),
+                        music->getSyncValue("cameraEyeZ"), music->getSyncValue("cameraDstX"),
+                        music->getSyncValue("cameraDstY"), music->getSyncValue("cameraDstZ"),
+                        music->getSyncValue("cameraUpX"), music->getSyncValue("cameraUpY"),
+                        music->getSyncValue("cameraUpZ"));
+        camera->set_vfov(music->getSyncValue("cameraFoV"));
+        return;
+    }
+
+    const float d = FrameTimer::frame_delta();
+    const bool shift = keys[16] != 0;
+    const bool control = keys[17] != 0;
+
+    const float look = shift ? 0.1f / 3.0f : control ? 0.1f / 10.0f : 0.1f;
+    if (input->is_key_down(2) || input->is_mouse_grabbed()) {
+        int dx = 0, dy = 0;
+        input->get_mouse_delta(&dx, &dy);
+        camera->rotate(static_cast<float>(dx) * look, 0.0f, 1.0f, 0.0f);
+        camera->rotate(static_cast<float>(dy) * look, 1.0f, 0.0f, 0.0f);
+    }
+
+    const float turn = shift ? 50.0f : control ? 15.0f : 150.0f;
+    if (keys[37])
+        camera->rotate(-d * turn, 0.0f, 1.0f, 0.0f);
+    if (keys[39])
+        camera->rotate(d * turn, 0.0f, 1.0f, 0.0f);
+    if (keys[38])
+        camera->rotate(-d * turn, 1.0f, 0.0f, 0.0f);
+    if (keys[40])
+        camera->rotate(d * turn, 1.0f, 0.0f, 0.0f);
+    if (keys[81])
+        camera->rotate(-d * turn, 0.0f, 0.0f, 1.0f);
+    if (keys[69])
+        camera->rotate(d * turn, 0.0f, 0.0f, 1.0f);
+
+    float move = speed;
+    if (shift)
+        move = speed * 0.1f;
+    if (control)
+        move = speed * 0.01f;
+
+    camera->add_fov(-move * 0.005f * static_cast<float>(input->take_wheel()));
+
+    if (keys[87])
+        camera->move_forward(d * move);
+    if (keys[83])
+        camera->move_forward(-d * move);
+    if (keys[65])
+        camera->move_left(d * move);
+    if (keys[68])
+        camera->move_left(-d * move);
+    if (keys[90])
+        camera->move_up(d * move);
+    if (keys[88])
+        camera->move_up(-d * move);
+
+    if (keys[107])
+        camera->add_fov(-d * 60.0f);
+    if (keys[109])
+        camera->add_fov(d * 60.0f);
+}

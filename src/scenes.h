@@ -1,17 +1,42 @@
 #pragma once
 // The scene manager: owns the music, the compositing framebuffers, the
-// post-processing effects and the scenes, and draws one frame per run().
-// (Grows with the show; for now only the interface the window layer calls.)
+// post-processing effects, the input state, the AVI writer of the video dump
+// and the production's scenes, and draws one frame per run(): the scenes the
+// active-scene tracks name, the enabled post-processing filters in the order
+// of their tracks, the overlay scene, and in dump mode the AVI frame with its
+// slice of audio.
 #include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/aviwriter.h"
+#include "system/input_state.h"
+
+class Scene;
+class Music;
+class FBO;
+class Text;
+class Camera;
+namespace Effects {
+class PostProc;
+}
 
 class SceneManager {
 public:
     SceneManager();
     ~SceneManager();
+    SceneManager(const SceneManager&) = delete;
+    SceneManager& operator=(const SceneManager&) = delete;
 
+    void createScenes();
+    // Hands the scene the shared objects, initialises and sizes it, and
+    // appends it to the scene list (its index is its number in the
+    // active-scene tracks). Takes ownership.
+    void addScene(Scene* scene);
     void start();
     void run();
     void resize(int width, int height);
+    void resetGLState();
 
     // Input hooks: the window procedure forwards input here. They do nothing.
     void onKeyDown(std::uint8_t key);
@@ -22,4 +47,45 @@ public:
     void onMouseWheel(int delta);
     void setFullscreen(bool fullscreen);
     bool isMouseGrabbed();
+
+    std::vector<Scene*> scenes;
+    std::uint8_t keys[256];
+    InputState input;
+    Text* debugFont;
+    int windowWidth = 0, windowHeight = 0;
+    int viewWidth = 0, viewHeight = 0;
+    float aspect;
+    Music* music;
+    float volume = 1.0f;
+    FBO* sceneFBO;
+    int samples;
+    std::vector<FBO*> fbos;
+    std::vector<Effects::PostProc*> effects;
+    std::uint32_t frame;
+    bool dumping;
+    AVIWriter aviWriter;
+    int dumpWidth, dumpHeight;
+    std::uint32_t fps = 30;
+    // Nominal 16-bit sample values per dumped frame (channels x rate / 30);
+    // the slices themselves are counted in whole sample frames.
+    std::uint32_t samplesPerFrame = 0;
+    std::uint8_t* pixels;
+
+    // Frames a dump of a production without music lasts (60 seconds).
+    static constexpr std::uint32_t kSilentDumpFrames = 60 * 30;
+
+private:
+    // The scene index a track value names, or -1.
+    int sceneIndex(float trackValue) const;
+    void setViewRect();
+    void dumpFrame();
+    void endDump();
 };
+
+// a's track value is below b's: the order of the enabled effects.
+bool comparePostProcOrder(const std::pair<int, float>& a, const std::pair<int, float>& b);
+
+// Places a scene's camera from the ten camera tracks (free flight, toggled
+// with F11 in the key table, moves it by hand instead).
+void update_camera_control(Camera* camera, const std::uint8_t* keys, InputState* input,
+                           float speed, Music* music);

@@ -1,0 +1,49 @@
+#pragma once
+// Tiny scenes that draw known colours, and a scene manager built the way
+// main builds it (loose files from the source tree, no loading screen), for
+// tests of the frame's compositing and of the video dump.
+#include <string>
+#include <vector>
+
+#include "scenes.h"
+#include "scenes/scene.h"
+
+namespace scenetest {
+
+// Fills the rectangle (x0, y0)-(x1, y1), in fractions of its framebuffer
+// (0, 0 lower left), with one colour, blending off. Every call is logged.
+class ColourScene : public Scene {
+public:
+    struct Draw {
+        std::string name;
+        int framebuffer;  // draw framebuffer bound during the draw
+        int width, height;  // the size fields during the draw
+    };
+
+    ColourScene(std::string name, float r, float g, float b, float a, std::vector<Draw>* log,
+                float x0 = 0.0f, float y0 = 0.0f, float x1 = 1.0f, float y1 = 1.0f);
+    void init() override;
+    void draw() override;
+    void deinit() override;
+
+    bool initialised = false;
+    int deinits = 0;
+    bool* destroyed = nullptr;  // set true by the destructor
+    ~ColourScene() override;
+
+private:
+    std::string name;
+    float color[4];
+    float rect[4];
+    std::vector<Draw>* log;
+};
+
+// Settings for a scene manager of a silent production 0 whose window is
+// width x height; then builds it (loose files from the source tree).
+SceneManager* make_scene_manager(int width, int height, bool dump = false,
+                                 const std::string& musicFile = "");
+
+// Sets the track's value (one held key at row 0) in the music object.
+void set_track(Music* music, const std::string& name, float value);
+
+}  // namespace scenetest
