@@ -71,8 +71,8 @@ public:
     std::uint32_t samplesPerFrame = 0;
     std::uint8_t* pixels;
 
-    // Frames a dump of a production without music lasts (60 seconds).
-    static constexpr std::uint32_t kSilentDumpFrames = 60 * 30;
+    // Frames a dump of a production without music lasts (10 seconds).
+    static constexpr std::uint32_t kSilentDumpFrames = 10 * 30;
 
 private:
     // The scene index a track value names, or -1.

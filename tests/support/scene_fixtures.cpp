@@ -48,13 +48,14 @@ void ColourScene::draw()
     glEnd();
 }
 
-SceneManager* make_scene_manager(int width, int height, bool dump, const std::string& musicFile)
+SceneManager* make_scene_manager(int width, int height, bool dump, const std::string& musicFile,
+                                 const std::string& title)
 {
     EXPECT_EQ(chdir(VELMO_SOURCE_DIR), 0);
     set_datafile_mode(DataFileMode::Off);
     set_loading_tick_hook([](float, bool) {});
     VelmoSystem::sceneSet = 0;
-    VelmoSystem::title = "Scene Test";
+    VelmoSystem::title = title;
     VelmoSystem::musicFile = musicFile;
     VelmoSystem::width = width;
     VelmoSystem::height = height;

@@ -38,10 +38,13 @@ private:
     std::vector<Draw>* log;
 };
 
-// Settings for a scene manager of a silent production 0 whose window is
-// width x height; then builds it (loose files from the source tree).
+// Settings for a scene manager of production 0 whose window is width x
+// height, with the given music (none: the silent clock) and title (the AVI
+// stem in dump mode); then builds it, with loose files from the source tree
+// (the working folder becomes the source folder).
 SceneManager* make_scene_manager(int width, int height, bool dump = false,
-                                 const std::string& musicFile = "");
+                                 const std::string& musicFile = "",
+                                 const std::string& title = "Scene Test");
 
 // Sets the track's value (one held key at row 0) in the music object.
 void set_track(Music* music, const std::string& name, float value);
