@@ -12,6 +12,10 @@
 
 namespace {
 
+// A looped clip is unrolled pass by pass; a short loop in a long clip is
+// refused rather than unrolled into millions of notes.
+constexpr int kMaxLoopPasses = 100000;
+
 struct FreeBuffer {
     void operator()(std::uint8_t* p) const { std::free(p); }
 };
@@ -108,7 +112,10 @@ void AbletonSet::readTracks(TiXmlElement* tracksElement)
                 TiXmlElement* noteEvents = child(keyTrack, "Notes");
 
                 float offset = static_cast<float>(start);
+                int passes = 0;
                 while (true) {
+                    if (++passes > kMaxLoopPasses)
+                        FATAL_ERROR("Ableton clip loops more than " + std::to_string(kMaxLoopPasses) + " times");
                     for (TiXmlElement* ev = noteEvents->FirstChildElement("MidiNoteEvent"); ev;
                          ev = ev->NextSiblingElement("MidiNoteEvent")) {
                         const double t = realAttribute(ev, "Time");

@@ -20,7 +20,7 @@ float SyncTrack::valueAt(const SyncTrack* track, double row)
 
     const SyncKey& k = track->keys[i];
     const SyncKey& n = track->keys[i + 1];
-    const double t = (row - k.row) / static_cast<double>(n.row - k.row);
+    const double t = (row - k.row) / (static_cast<double>(n.row) - k.row);
     const float diff = n.value - k.value;
     switch (k.type) {
     case Hold:

@@ -21,6 +21,9 @@ bool load_xml_document(TiXmlDocument& document, char* buffer, std::size_t length
             text.push_back(buffer[i]);
         }
     }
+    // The parser can step up to four bytes past the terminating NUL when the
+    // text ends inside a multi-byte UTF-8 sequence: keep those bytes ours, and zero.
+    text.append(4, '\0');
     document.Parse(text.c_str(), nullptr, TIXML_DEFAULT_ENCODING);
     return !document.Error();
 }

@@ -96,12 +96,17 @@ TEST_F(AbletonReader, RefusesBrokenSets)
          "Ableton clip loop end is not after its start"},
         {liveSet("Value=\"120\"", midiTrack("A", {{1e8, 2e8, "true", 0, 1, keyTrack(60, {{0, 1}})}})),
          "Ableton clip loop too short to advance"},
+        {liveSet("Value=\"120\"", midiTrack("A", {{0, 1e6, "true", 0, 1, keyTrack(60, {{0, 0.5}})}})),
+         "Ableton clip loops more than 100000 times"},
         {"<Other/>", "node is NULL"},
         {"<Ableton><LiveSet/></Ableton>", "Ableton set element \"MasterTrack\" is NULL"},
         {liveSet("Value=\"120\"", "<MidiTrack><Name/></MidiTrack>"), "Ableton set element \"EffectiveName\" is NULL"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(fatalMessage([&] { AbletonSet set(write(c.xml)); }), c.message);
+    // A text that ends inside a multi-byte UTF-8 sequence is refused without reading past it.
+    const std::string cut = fatalMessage([&] { AbletonSet set(write("<Ableton a\xe4")); });
+    EXPECT_EQ(cut.rfind("Could not parse XML from ", 0), 0u) << cut;
     const std::string broken = fatalMessage([&] { AbletonSet set(write("<Ableton><LiveSet>")); });
     EXPECT_EQ(broken.rfind("Could not parse XML from " + (dir / "set.als") + ". Error='", 0), 0u) << broken;
     EXPECT_EQ(fatalMessage([&] { AbletonSet set(dir / "missing.als"); }),

@@ -64,6 +64,10 @@ TEST(SyncTrackValueAt, EdgeTracks)
 
     Track late({{32, 7.0f, Linear}, {40, 9.0f, Hold}});
     EXPECT_EQ(SyncTrack::valueAt(&late.t, 3.0), 7.0f);
+
+    // Rows far apart: the distance between them does not overflow.
+    Track wide({{-2147483647 - 1, 0.0f, Linear}, {2147483647, 2.0f, Hold}});
+    EXPECT_NEAR(SyncTrack::valueAt(&wide.t, 0.0), 1.0f, 1e-6);
 }
 
 TEST(SyncTrackKeys, InsertReplaceFindAndRemove)

@@ -1,0 +1,22 @@
+// The Standard MIDI File reader: any file is read into note data or stops
+// with a fatal error, never reading outside its bytes.
+#include "fuzz_support.h"
+#include "system/fatal_error.h"
+#include "util/data/data_layer.h"
+#include "util/music/midi.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const bool ready = [] {
+        fuzz_init();
+        set_datafile_mode(DataFileMode::Off);
+        return true;
+    }();
+    (void)ready;
+    const std::string path = fuzz_write_input(data, size, ".mid");
+    try {
+        MidiFile midi(path);
+    } catch (const FatalErrorException&) {
+    }
+    return 0;
+}
