@@ -104,6 +104,12 @@ TEST_F(AsciiStarfieldTest, StarsLeavingReenterAtTheOppositeEdge)
                 ++reentered;
                 if (c.reentry == 0.0f) {  // re-entered at column 0 and drawn in the same call
                     EXPECT_EQ(e.get_char(stars.get_row(i), 0), '.');
+                    bool alone = true;
+                    for (int j = 0; j < AsciiStarfield::STARS; ++j)
+                        alone &= j == i || stars.get_row(j) != stars.get_row(i) || stars.get_x(j) >= 1.0f;
+                    if (alone) {
+                        EXPECT_EQ(e.get_fg(stars.get_row(i), 0), colour_of_speed(stars.get_speed(i)));
+                    }
                 }
             } else {
                 EXPECT_EQ(stars.get_x(i), before[i]);
