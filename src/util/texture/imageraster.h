@@ -3,8 +3,8 @@
 // by the BMP and JPEG readers and turned into the RGBA record of a texture.
 
 // Largest picture the readers accept: each side and the pixel count.
-constexpr int IMAGE_MAX_SIDE = 32768;
-constexpr long long IMAGE_MAX_PIXELS = 1LL << 26;
+constexpr int IMAGE_MAX_SIDE = 16384;
+constexpr long long IMAGE_MAX_PIXELS = 1LL << 25;
 
 class ImageRaster {
 public:

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -124,18 +125,20 @@ void set_jpeg_memory_source(j_decompress_ptr cinfo, const uint8_t* data, size_t 
 
 bool ImageRaster::read_jpeg(const char* file)
 {
+    struct Release {
+        void operator()(JpegDecode* d) const
+        {
+            free_decode(*d);
+            delete d;
+        }
+    };
+    std::unique_ptr<JpegDecode, Release> d(new JpegDecode());
     int size = 0;
-    JpegDecode* d = new JpegDecode();
     d->file = load_file(file, "rb", &size, false);
-    if (!d->file) {
-        delete d;
+    if (!d->file)
         return false;
-    }
-    if (!decode(*d, size)) {
-        free_decode(*d);
-        delete d;
+    if (!decode(*d, size))
         return false;
-    }
     release();
     width = static_cast<int>(d->cinfo.output_width);
     height = static_cast<int>(d->cinfo.output_height);
@@ -153,7 +156,5 @@ bool ImageRaster::read_jpeg(const char* file)
     // Finishing can still meet damaged data after the last scanline.
     if (setjmp(d->err.jump) == 0)
         jpeg_finish_decompress(&d->cinfo);
-    free_decode(*d);
-    delete d;
     return true;
 }

@@ -114,5 +114,5 @@ uint32_t png_read_u32(const uint8_t* p);
 int png_paeth(int a, int b, int c);
 
 // Largest image the decoder accepts: each side and the pixel count.
-constexpr int PNG_MAX_SIDE = 32768;
-constexpr int64_t PNG_MAX_PIXELS = int64_t(1) << 26;
+constexpr int PNG_MAX_SIDE = 16384;
+constexpr int64_t PNG_MAX_PIXELS = int64_t(1) << 25;
