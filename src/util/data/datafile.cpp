@@ -209,14 +209,19 @@ void write_datafile(const char* fileName)
     const std::vector<std::uint8_t> stream = write_chunk_stream(name);
     const int length = static_cast<int>(stream.size());
 
-    std::vector<std::uint8_t> block;
-    block.resize(static_cast<std::size_t>(HuffmanCodec::max_packed_size(stream.size())));
+    struct FreeDeleter {
+        void operator()(std::uint8_t* p) const { std::free(p); }
+    };
+    std::unique_ptr<std::uint8_t, FreeDeleter> block(
+        static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(HuffmanCodec::max_packed_size(stream.size())))));
+    if (!block)
+        FATAL_ERROR("Failed to allocate memory for data buffer loading " + name);
     int packedSize = 0;
     {
         auto codec = std::make_unique<HuffmanCodec>();
-        codec->huffman_encode(block.data(), &packedSize, stream.data(), length);
+        codec->huffman_encode(block.get(), &packedSize, stream.data(), length);
     }
-    write_packed_file(name, block.data(), packedSize);
+    write_packed_file(name, block.get(), packedSize);
 
     const float lost = static_cast<float>(length - packedSize);
     log_message("Done writing datafile \"" + name + "\" of " + fixed2(static_cast<float>(packedSize) / 1048576.0f) +
