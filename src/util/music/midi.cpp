@@ -238,6 +238,8 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
             p += 2;
             if (controller > 127)
                 FATAL_ERROR("MIDI controller number " + std::to_string(controller) + " above 127, corrupt MIDI file?");
+            if (value > 127)
+                FATAL_ERROR("MIDI controller value " + std::to_string(value) + " above 127, corrupt MIDI file?");
             if (controller == 7) {
                 track.volume = value;
             } else if (controller == 10) {

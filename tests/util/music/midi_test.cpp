@@ -157,6 +157,7 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         {h + chunk({0x00, 0x3C, 0x40}), "Unknown event 3 from 60, corrupt MIDI file? Panicking!"},
         {h + chunk({0x00, 0xF3, 0x01}), "Unknown event 0 from 1, corrupt MIDI file? Panicking!"},
         {h + chunk({0x00, 0xB0, 0x80, 0x01}), "MIDI controller number 128 above 127, corrupt MIDI file?"},
+        {h + chunk({0x00, 0xB0, 0x01, 0xC8}), "MIDI controller value 200 above 127, corrupt MIDI file?"},
         {h + chunk({0x00, 0x90, 0x85, 0x01}), "MIDI key 133 out of range, corrupt MIDI file?"},
         // Truncated and inconsistent files never read past their bytes.
         {h + MidiBytes{'M', 'T', 'r', 'k', 0, 0, 0, 40, 0x00, 0x90}, "Unexpected end of MIDI data"},
