@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include <emmintrin.h>
+
 #include "platform/messagebox.h"
 #include "system/fatal_error.h"
 #include "util/data/data_layer.h"
@@ -58,6 +60,47 @@ int png_paeth(int a, int b, int c)
     if (pb <= pc)
         return b;
     return c;
+}
+
+namespace {
+
+// Paeth reconstruction of whole 3- or 4-byte pixels from the second pixel
+// on, the channels of a pixel side by side in 16-bit lanes.
+template <int d>
+void unfilter_paeth_pixels(uint8_t* cur, const uint8_t* up, int n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    auto load = [](const uint8_t* p) {
+        uint32_t v = 0;
+        std::memcpy(&v, p, d);
+        return _mm_cvtsi32_si128(static_cast<int>(v));
+    };
+    __m128i a = _mm_unpacklo_epi8(load(cur), zero);
+    __m128i c = _mm_unpacklo_epi8(load(up), zero);
+    for (int i = d; i + d <= n; i += d) {
+        const __m128i b = _mm_unpacklo_epi8(load(up + i), zero);
+        const __m128i x = _mm_unpacklo_epi8(load(cur + i), zero);
+        // pa = |b - c|, pb = |a - c|, pc = |a + b - 2c|
+        const __m128i bc = _mm_sub_epi16(b, c);
+        const __m128i ac = _mm_sub_epi16(a, c);
+        const __m128i pa = _mm_max_epi16(bc, _mm_sub_epi16(zero, bc));
+        const __m128i pb = _mm_max_epi16(ac, _mm_sub_epi16(zero, ac));
+        const __m128i sum = _mm_add_epi16(ac, bc);
+        const __m128i pc = _mm_max_epi16(sum, _mm_sub_epi16(zero, sum));
+        // a when pa <= pb and pa <= pc; else b when pb <= pc; else c.
+        const __m128i useA = _mm_andnot_si128(_mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc)),
+                                              _mm_set1_epi16(-1));
+        const __m128i useB = _mm_andnot_si128(_mm_cmpgt_epi16(pb, pc), _mm_set1_epi16(-1));
+        const __m128i bOrC = _mm_or_si128(_mm_and_si128(useB, b), _mm_andnot_si128(useB, c));
+        const __m128i pred = _mm_or_si128(_mm_and_si128(useA, a), _mm_andnot_si128(useA, bOrC));
+        const __m128i value = _mm_and_si128(_mm_add_epi16(x, pred), _mm_set1_epi16(0xFF));
+        const uint32_t packed = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(value, zero)));
+        std::memcpy(cur + i, &packed, d);
+        a = value;
+        c = b;
+    }
+}
+
 }
 
 // ---------------------------------------------------------------------------
@@ -403,8 +446,13 @@ void YsRawPngDecoder::unfilter_scanline()
     case 4:
         for (int i = 0; i < d && i < n; i++)
             cur[i] = static_cast<uint8_t>(cur[i] + up[i]); // left and upper left are 0
-        for (int i = d; i < n; i++)
-            cur[i] = static_cast<uint8_t>(cur[i] + png_paeth(cur[i - d], up[i], up[i - d]));
+        if (d == 4)
+            unfilter_paeth_pixels<4>(cur, up, n);
+        else if (d == 3)
+            unfilter_paeth_pixels<3>(cur, up, n);
+        else
+            for (int i = d; i < n; i++)
+                cur[i] = static_cast<uint8_t>(cur[i] + png_paeth(cur[i - d], up[i], up[i - d]));
         break;
     default:
         break;
