@@ -3,6 +3,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "support/gl_context.h"
 #include "util/math/mat4.h"
 
@@ -58,6 +60,12 @@ TEST_F(Mat4AgainstGL, PerspectiveAndLookAtMatchGlu)
         gluPerspective(f[0], f[1], f[2], f[3]);
         mat4 p;
         p.perspective(f[0], f[1], f[2], f[3]);
+        expect_near(p, modelview(), 1e-6f);
+        // The same frustum through glFrustum.
+        const double top = std::tan(f[0] * 3.14159265358979 / 360.0) * f[2];
+        const double right = top * f[1];
+        glLoadIdentity();
+        glFrustum(-right, right, -top, top, f[2], f[3]);
         expect_near(p, modelview(), 1e-6f);
     }
     const float looks[][9] = {{0, 10, -150, 0, 0, 0, 0, 0, -1}, {3, 4, 5, -1, 2, 0, 0, 1, 0}, {0, 0, 0, 0, 0, -1, 0, 1, 0}};
