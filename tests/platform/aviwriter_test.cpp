@@ -290,6 +290,15 @@ TEST_F(AviWriterTest, SizeIsFixedByTheFirstFrame)
     EXPECT_EQ(streams[0].at("nb_read_frames"), "2");
 }
 
+TEST_F(AviWriterTest, UnwritableFileFailsTheOpen)
+{
+    AVIWriter writer;
+    EXPECT_FALSE(writer.open(path("no such folder/x.avi").c_str(), 30.0f, 0, 100));
+    const std::uint8_t pixel[3] = {};
+    EXPECT_FALSE(writer.add_video_frame(pixel));
+    writer.close();
+}
+
 TEST_F(AviWriterTest, NoSizeNoFrame)
 {
     AVIWriter writer;
