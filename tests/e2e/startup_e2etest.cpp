@@ -148,7 +148,10 @@ TEST_F(Startup, WindowedRunThenExtensionQuestionThenFatalError)
         << p->output();
 }
 
-TEST_F(Startup, FullscreenRunCoversTheDisplayAndCancelAtTheQuestionEndsWithOne)
+// Run as the dialog opens (fullscreen ticked): the window covers the display
+// undecorated; the fatal error takes it out of fullscreen into a normal
+// 640x480 window.
+TEST_F(Startup, FullscreenRunThenFatalErrorLeavesFullscreen)
 {
     auto p = start({kNoAnisotropicFiltering});
     ASSERT_TRUE(e2e::press(server.display(), dialog.id, "Return"));
@@ -162,9 +165,15 @@ TEST_F(Startup, FullscreenRunCoversTheDisplayAndCancelAtTheQuestionEndsWithOne)
     EXPECT_EQ(gl.width, kScreenWidth);
     EXPECT_EQ(gl.height, kScreenHeight);
 
-    ASSERT_TRUE(e2e::press(server.display(), question.id, "Escape"));
+    ASSERT_TRUE(e2e::press(server.display(), question.id, "Return"));
+    Window box;
+    ASSERT_TRUE(find("Error in file ", *p, &box)) << p->output();
+    ASSERT_TRUE(findGlWindow(*p, &gl));
+    EXPECT_TRUE(gl.decorated);
+    EXPECT_EQ(gl.width, 640);
+    EXPECT_EQ(gl.height, 480);
+    ASSERT_TRUE(e2e::press(server.display(), box.id, "Return"));
     EXPECT_EQ(exitCode(*p), 1);
-    EXPECT_EQ(p->output().find("ERROR: "), std::string::npos) << p->output();
 }
 
 TEST_F(Startup, GetAviGoesOnInAWindowEvenWithFullscreenTicked)
@@ -177,8 +186,10 @@ TEST_F(Startup, GetAviGoesOnInAWindowEvenWithFullscreenTicked)
     ASSERT_TRUE(findGlWindow(*p, &gl));
     EXPECT_TRUE(gl.decorated);
     EXPECT_FALSE(gl.fullscreenState);
+    // Cancel at the question ends the run at once, without an error.
     ASSERT_TRUE(e2e::press(server.display(), question.id, "Escape"));
     EXPECT_EQ(exitCode(*p), 1);
+    EXPECT_EQ(p->output().find("ERROR: "), std::string::npos) << p->output();
 }
 
 // From the build folder, which holds the packed data file: Escape ends the
