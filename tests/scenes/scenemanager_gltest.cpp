@@ -9,6 +9,7 @@
 #include "effects/effect.h"
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
+#include "system/fatal_error.h"
 #include "system/velmosystem.h"
 #include "util/fbo/fbo.h"
 #include "util/music/music.h"
@@ -317,6 +318,95 @@ TEST_F(SceneManagerGLTest, ViewRectangleIsCentred)
     EXPECT_EQ(gltest::read_pixel(144, 200) | 0xFF, kRed);
     EXPECT_EQ(gltest::read_pixel(854, 200) | 0xFF, kRed);
     EXPECT_EQ(gltest::read_pixel(855, 200) | 0xFF, kBlack);
+}
+
+TEST_F(SceneManagerGLTest, UnknownProductionIsFatal)
+{
+    set_fatal_error_throws(true);
+    VelmoSystem::sceneSet = 4;
+    try {
+        manager->createScenes();
+        ADD_FAILURE() << "no fatal error";
+    } catch (const FatalErrorException& e) {
+        EXPECT_STREQ(e.what(), "Unrecognized production Scene Test");
+    }
+    VelmoSystem::sceneSet = 0;
+    set_fatal_error_throws(false);
+}
+
+// Whatever a scene leaves behind, resetGLState puts back one known state.
+TEST_F(SceneManagerGLTest, ResetGLStatePutsBackTheDefaults)
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glDisable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glEnable(GL_SCISSOR_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT3);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glLineWidth(3.0f);
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+    glEnable(GL_FRAMEBUFFER_SRGB);
+    glShadeModel(GL_FLAT);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE3);  // the reset works on the unit that is active
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glMatrixMode(GL_TEXTURE);
+    glTranslatef(1, 2, 3);
+    glMatrixMode(GL_PROJECTION);
+    const GLfloat light[4] = {1, 1, 1, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, light);
+
+    manager->resetGLState();
+
+    const struct {
+        GLenum cap;
+        bool on;
+    } caps[] = {{GL_BLEND, false},     {GL_DEPTH_TEST, true},  {GL_SCISSOR_TEST, false},
+                {GL_CULL_FACE, false}, {GL_LIGHTING, false},   {GL_LIGHT0, true},
+                {GL_LIGHT3, false},    {GL_NORMALIZE, true},   {GL_COLOR_MATERIAL, true},
+                {GL_MULTISAMPLE, true}, {GL_ALPHA_TEST, false},
+                {GL_FRAMEBUFFER_SRGB, false}, {GL_TEXTURE_GEN_S, false}};
+    for (const auto& c : caps)
+        EXPECT_EQ(glIsEnabled(c.cap) == GL_TRUE, c.on) << std::hex << c.cap;
+    GLint i = 0;
+    glGetIntegerv(GL_BLEND_SRC_RGB, &i);
+    EXPECT_EQ(i, GL_SRC_ALPHA);
+    glGetIntegerv(GL_BLEND_DST_RGB, &i);
+    EXPECT_EQ(i, GL_ONE_MINUS_SRC_ALPHA);
+    glGetIntegerv(GL_DEPTH_FUNC, &i);
+    EXPECT_EQ(i, GL_LESS);
+    glGetIntegerv(GL_MATRIX_MODE, &i);
+    EXPECT_EQ(i, GL_MODELVIEW);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &i);
+    EXPECT_EQ(i, GL_TEXTURE0);
+    glGetIntegerv(GL_SHADE_MODEL, &i);
+    EXPECT_EQ(i, GL_SMOOTH);
+    GLint modes[2];
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[0], GL_FILL);
+    GLfloat f[16];
+    glGetFloatv(GL_LINE_WIDTH, f);
+    EXPECT_EQ(f[0], 1.0f);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, f);
+    EXPECT_EQ(std::vector<float>(f, f + 4), std::vector<float>(4, 0.0f));
+    glGetFloatv(GL_CURRENT_COLOR, f);
+    EXPECT_EQ(std::vector<float>(f, f + 4), std::vector<float>(4, 1.0f));
+    glGetLightfv(GL_LIGHT0, GL_DIFFUSE, f);
+    EXPECT_EQ(std::vector<float>(f, f + 4), std::vector<float>(4, 0.0f));
+    glActiveTexture(GL_TEXTURE3);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &i);
+    EXPECT_EQ(i, 0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    glGetFloatv(GL_TEXTURE_MATRIX, f);
+    EXPECT_EQ(f[12], 0.0f);
+    glActiveTexture(GL_TEXTURE0);
+    glDeleteTextures(1, &texture);
 }
 
 // Deleting a manager de-initialises every scene in list order, then deletes
