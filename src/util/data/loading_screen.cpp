@@ -70,8 +70,9 @@ void loading_init(int width, int height, float aspect)
 
 void load_loading_texture()
 {
-    screen.texLoading = new Texture(VelmoSystem::logoImage, true, false, GL_LINEAR, GL_LINEAR);
-    VELMO_ASSERT(screen.texLoading);
+    Texture* tex_loading = new Texture(VelmoSystem::logoImage, true, false, GL_LINEAR, GL_LINEAR);
+    VELMO_ASSERT(tex_loading);
+    screen.texLoading = tex_loading;
     loading_tick(1.0f, false);
 }
 
