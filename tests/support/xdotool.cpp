@@ -298,6 +298,15 @@ bool press(const std::string& display, unsigned long window, const std::string& 
     return runCommand(args, display) == 0;
 }
 
+bool xdotool(const std::string& display, const std::string& arguments)
+{
+    std::vector<std::string> args = {"timeout", "10", "xdotool"};
+    std::istringstream in(arguments);
+    for (std::string a; in >> a;)
+        args.push_back(a);
+    return runCommand(args, display) == 0;
+}
+
 bool click_close_box(const std::string& display, unsigned long window)
 {
     Display* dpy = XOpenDisplay(display.c_str());

@@ -70,6 +70,8 @@ bool wait_for_window(const std::string& display, const std::string& namePrefix,
                      const std::string& windowClass, int timeoutMs, Program& program, Window* found);
 // Gives the window the keyboard focus and types the keys (xdotool key names).
 bool press(const std::string& display, unsigned long window, const std::string& keys);
+// Runs xdotool with these arguments (split at blanks); true when it succeeds.
+bool xdotool(const std::string& display, const std::string& arguments);
 // What a window manager does when its close box is clicked: WM_DELETE_WINDOW.
 bool click_close_box(const std::string& display, unsigned long window);
 
