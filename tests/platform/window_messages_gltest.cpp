@@ -77,9 +77,10 @@ TEST(WindowMessages, KeysPointerAndSizeArriveAsWindowMessages)
 
     // The pointer and the window's size.
     const std::string w = std::to_string(id);
-    ASSERT_TRUE(e2e::xdotool(server.display(), "mousemove --window " + w + " 30 40 click 3 click 1"));
+    ASSERT_TRUE(e2e::xdotool(server.display(), "mousemove --window " + w + " 30 40 click 3 click 1 click 4 click 5"));
     ASSERT_TRUE(e2e::xdotool(server.display(), "windowsize --sync " + w + " 400 300"));
     std::vector<UINT> mouse;
+    std::vector<int> wheel;
     bool sized = false, moved = false;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!sized && std::chrono::steady_clock::now() < end) {
@@ -89,13 +90,31 @@ TEST(WindowMessages, KeysPointerAndSizeArriveAsWindowMessages)
                 moved = moved || msg.lParam == MAKELPARAM(30, 40);
             else if (msg.message >= WM_LBUTTONDOWN && msg.message <= WM_RBUTTONUP)
                 mouse.push_back(msg.message);
+            else if (msg.message == WM_MOUSEWHEEL)
+                wheel.push_back(static_cast<SHORT>(HIWORD(msg.wParam)));
             else if (msg.message == WM_SIZE)
                 sized = msg.lParam == MAKELPARAM(400, 300);
         }
     }
     EXPECT_TRUE(moved);
     EXPECT_EQ(mouse, (std::vector<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}));
+    EXPECT_EQ(wheel, (std::vector<int>{120, -120}));
     EXPECT_TRUE(sized);
+
+    // The close box: WM_CLOSE, whose default handling destroys the window,
+    // whose procedure posts the quit message.
+    ASSERT_TRUE(e2e::click_close_box(server.display(), id));
+    bool quit = false;
+    const auto closeEnd = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!quit && std::chrono::steady_clock::now() < closeEnd) {
+        MSG msg;
+        while (!quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            quit = msg.message == WM_QUIT;
+            DispatchMessageA(&msg);
+        }
+    }
+    EXPECT_TRUE(quit);
+    EXPECT_FALSE(IsWindow(VelmoSystem::hWnd));
 }
 
 } // namespace
