@@ -31,6 +31,21 @@ void jpeg_error_exit(j_common_ptr cinfo)
     std::longjmp(err->jump, 1);
 }
 
+// Warnings about damaged entropy data mean the decoder would go on filling
+// the picture with made-up blocks: such a file is treated as corrupt. Other
+// warnings (stray bytes between segments) are only reported.
+void (*g_standard_emit_message)(j_common_ptr, int) = nullptr;
+
+void jpeg_emit_message(j_common_ptr cinfo, int level)
+{
+    if (level < 0) {
+        const int code = cinfo->err->msg_code;
+        if (code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE || code == JWRN_JPEG_EOF)
+            (*cinfo->err->error_exit)(cinfo);
+    }
+    g_standard_emit_message(cinfo, level);
+}
+
 void memory_init_source(j_decompress_ptr) {}
 
 boolean memory_fill_input_buffer(j_decompress_ptr cinfo)
@@ -81,6 +96,8 @@ bool decode(JpegDecode& d, int size)
 {
     d.cinfo.err = jpeg_std_error(&d.err.pub);
     d.err.pub.error_exit = jpeg_error_exit;
+    g_standard_emit_message = d.err.pub.emit_message;
+    d.err.pub.emit_message = jpeg_emit_message;
     if (setjmp(d.err.jump))
         return false;
     jpeg_CreateDecompress(&d.cinfo, 62, sizeof(jpeg_decompress_struct));
