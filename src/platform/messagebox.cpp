@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/window_internal.h"
+
 namespace {
 MessageBoxResponder& responder()
 {
@@ -20,8 +22,7 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type
     if (responder())
         return responder()(text, caption, type);
 
-    if (!SDL_WasInit(SDL_INIT_VIDEO))
-        SDL_InitSubSystem(SDL_INIT_VIDEO);
+    ensure_sdl_video(); // with the layer's settings (X11, signals left alone)
 
     const bool withCancel = (type & 0xF) == MB_OKCANCEL;
     SDL_MessageBoxButtonData buttons[2] = {
