@@ -271,8 +271,9 @@ TEST_F(PostProcGLTest, BlurSoftensEdges)
             const int v = out.at(x, 32)[1];
             if (v > 8 && v < 247)
                 ++width;
-            if (x > 0)
+            if (x > 0) {
                 EXPECT_GE(v + 1, out.at(x - 1, 32)[1]) << "not monotonic at " << x;
+            }
         }
         EXPECT_EQ(out.at(2, 32)[1], 0);
         EXPECT_EQ(out.at(kSize - 3, 32)[1], 255);
