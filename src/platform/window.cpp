@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "platform/messages.h"
@@ -21,10 +22,11 @@ std::map<std::string, RegisteredClass>& classes()
     return c;
 }
 
+// Never destroyed: the exit handler below still walks it.
 std::vector<HWND>& topLevelWindows()
 {
-    static std::vector<HWND> w;
-    return w;
+    static auto* w = new std::vector<HWND>;
+    return *w;
 }
 
 HWND g_active = nullptr;
@@ -93,6 +95,15 @@ void applyStyle(HWND w)
     SDL_SetWindowBordered(w->sdl, framed ? SDL_TRUE : SDL_FALSE);
     SDL_SetWindowResizable(w->sdl, (w->style & WS_THICKFRAME) ? SDL_TRUE : SDL_FALSE);
     applyFullscreen(w);
+}
+
+// A fullscreen mode is temporary: it ends with the process, as the X server
+// would otherwise keep it after the program has gone.
+void leaveFullscreenAtExit()
+{
+    for (HWND w : topLevelWindows())
+        if (alive(w) && (SDL_GetWindowFlags(w->sdl) & SDL_WINDOW_FULLSCREEN))
+            SDL_SetWindowFullscreen(w->sdl, 0);
 }
 
 void sendSize(HWND w)
@@ -446,6 +457,8 @@ LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD flags)
     if (!listed)
         return DISP_CHANGE_BADMODE;
     if (flags & CDS_FULLSCREEN) {
+        static const bool registered = std::atexit(leaveFullscreenAtExit) == 0;
+        (void)registered;
         g_fullscreenSet = true;
         g_fullscreenMode = *mode;
         for (HWND w : topLevelWindows())

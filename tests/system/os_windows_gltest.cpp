@@ -9,7 +9,6 @@
 #include "platform/messagebox.h"
 #include "platform/messages.h"
 #include "platform/window.h"
-#include "scenes.h"
 #include "system/fatal_error.h"
 #include "system/os_windows.h"
 #include "system/velmosystem.h"
@@ -52,30 +51,6 @@ TEST_F(OsWindows, WindowedClientAreaIsExactlyTheChosenSizeWithACurrentContext)
             checkExtensions();
             if (SDL_ShowCursor(SDL_QUERY) != SDL_DISABLE)
                 failWith(7);
-            std::exit(0);
-        },
-        testing::ExitedWithCode(0), "");
-}
-
-TEST_F(OsWindows, MessageLoopEndsOnEscapeAndDeletesTheContext)
-{
-    EXPECT_EXIT(
-        {
-            VelmoSystem::hInstance = GetModuleHandleA(nullptr);
-            VelmoSystem::fullscreen = 0;
-            VelmoSystem::width = 320;
-            VelmoSystem::height = 200;
-            createWindow();
-            PostMessageA(VelmoSystem::hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
-            SceneManager* scenes = new SceneManager();
-            runMessageLoop(scenes);
-            if (VelmoSystem::sceneManager != scenes)
-                failWith(2);
-            if (SDL_GL_GetCurrentContext())
-                failWith(3);
-            MSG msg;
-            if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) && msg.message == WM_QUIT)
-                failWith(4); // exactly one quit per Escape
             std::exit(0);
         },
         testing::ExitedWithCode(0), "");
