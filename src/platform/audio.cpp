@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -28,9 +29,25 @@ struct Stream {
     bool playing = false;
     bool paused = false;
     float volume = 1.0f;
+    // Where the device's last buffer started in this stream, how far it
+    // reaches and when it was taken: while playing, the reported position
+    // moves smoothly through that buffer at the stream's rate instead of
+    // jumping a buffer at a time.
+    std::uint64_t anchorFrame = 0;
+    std::uint64_t anchorSpan = 0;
+    std::chrono::steady_clock::time_point anchorTime;
+    bool anchored = false;
 
     std::uint64_t frames() const { return samples.size() / channels; }
     DWORD blockAlign() const { return channels * 2; }
+    std::uint64_t reportedFrame() const
+    {
+        if (!playing || paused || !anchored)
+            return std::min(frame, frames());
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - anchorTime).count();
+        const auto advance = static_cast<std::uint64_t>(std::max(0.0, elapsed * rate));
+        return std::min(anchorFrame + std::min(advance, anchorSpan), frames());
+    }
 };
 
 struct Device {
@@ -76,10 +93,13 @@ void mixCallback(void*, Uint8* out, int length)
             if (!s->playing || s->paused || s->frames() == 0)
                 continue;
             const double step = static_cast<double>(s->rate) / device.rate;
+            const std::uint64_t startFrame = s->frame;
+            bool wrapped = false;
             for (int i = 0; i < frames; ++i) {
                 if (s->frame >= s->frames()) {
                     if (s->flags & BASS_SAMPLE_LOOP) {
                         s->frame = 0;
+                        wrapped = true;
                     } else {
                         s->playing = false;
                         break;
@@ -95,6 +115,10 @@ void mixCallback(void*, Uint8* out, int length)
                 s->frame += static_cast<std::uint64_t>(whole);
                 s->fraction -= whole;
             }
+            s->anchored = s->playing && !wrapped;
+            s->anchorFrame = startFrame;
+            s->anchorSpan = s->frame - startFrame;
+            s->anchorTime = std::chrono::steady_clock::now();
         }
     }
     std::int16_t* dst = reinterpret_cast<std::int16_t*>(out);
@@ -241,7 +265,7 @@ QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode)
     if (mode != BASS_POS_BYTE)
         return fail(BASS_ERROR_NOTAVAIL), static_cast<QWORD>(-1);
     lastError = BASS_OK;
-    return std::min(s->frame, s->frames()) * s->blockAlign();
+    return s->reportedFrame() * s->blockAlign();
 }
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position, DWORD mode)
@@ -257,6 +281,7 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position, DWORD mode)
         return fail(BASS_ERROR_POSITION);
     s->frame = frame;
     s->fraction = 0.0;
+    s->anchored = false;
     lastError = BASS_OK;
     return TRUE;
 }
@@ -346,6 +371,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
         s->frame = restart ? 0 : s->frame;
     s->playing = s->frame < s->frames() || (s->flags & BASS_SAMPLE_LOOP);
     s->paused = false;
+    s->anchored = false;
     lastError = BASS_OK;
     return TRUE;
 }
@@ -359,6 +385,7 @@ BOOL BASS_ChannelPause(DWORD handle)
     if (!s->playing || s->paused)
         return fail(BASS_ERROR_ALREADY);
     s->paused = true;
+    s->anchored = false;
     lastError = BASS_OK;
     return TRUE;
 }

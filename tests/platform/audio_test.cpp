@@ -168,8 +168,14 @@ TEST_F(AudioLayer, PlaysAtRealTimePaceAndStopsAtTheEndWithoutLoop)
     EXPECT_EQ(BASS_ChannelGetPosition(s, BASS_POS_BYTE), paused);
     ASSERT_TRUE(BASS_ChannelPlay(s, FALSE));
 
-    while (BASS_ChannelIsActive(s) == BASS_ACTIVE_PLAYING && Clock::now() - start < std::chrono::seconds(10))
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    QWORD previous = BASS_ChannelGetPosition(s, BASS_POS_BYTE);
+    while (BASS_ChannelIsActive(s) == BASS_ACTIVE_PLAYING && Clock::now() - start < std::chrono::seconds(10)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const QWORD now = BASS_ChannelGetPosition(s, BASS_POS_BYTE);
+        ASSERT_GE(now, previous) << "the playback position never goes back";
+        EXPECT_EQ(now % 4, 0u);
+        previous = now;
+    }
     const double took = std::chrono::duration<double>(Clock::now() - start).count();
     EXPECT_EQ(BASS_ChannelIsActive(s), BASS_ACTIVE_STOPPED);
     EXPECT_EQ(BASS_ChannelGetPosition(s, BASS_POS_BYTE), BASS_ChannelGetLength(s, BASS_POS_BYTE));
