@@ -48,8 +48,8 @@ void ColourScene::draw()
     glEnd();
 }
 
-SceneManager* make_scene_manager(int width, int height, bool dump, const std::string& musicFile,
-                                 const std::string& title)
+void use_scene_settings(int width, int height, bool dump, const std::string& musicFile,
+                        const std::string& title)
 {
     EXPECT_EQ(chdir(VELMO_SOURCE_DIR), 0);
     set_datafile_mode(DataFileMode::Off);
@@ -66,6 +66,12 @@ SceneManager* make_scene_manager(int width, int height, bool dump, const std::st
     VelmoSystem::syncClient = 0;
     VelmoSystem::quitPosted = false;
     VelmoSystem::hDC = nullptr;  // swapBuffers does nothing: the frame stays readable
+}
+
+SceneManager* make_scene_manager(int width, int height, bool dump, const std::string& musicFile,
+                                 const std::string& title)
+{
+    use_scene_settings(width, height, dump, musicFile, title);
     return new SceneManager();
 }
 

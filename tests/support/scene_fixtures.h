@@ -45,6 +45,9 @@ private:
 SceneManager* make_scene_manager(int width, int height, bool dump = false,
                                  const std::string& musicFile = "",
                                  const std::string& title = "Scene Test");
+// The same settings and data layer, without building the manager.
+void use_scene_settings(int width, int height, bool dump, const std::string& musicFile,
+                        const std::string& title);
 
 // Sets the track's value (one held key at row 0) in the music object.
 void set_track(Music* music, const std::string& name, float value);
