@@ -84,7 +84,7 @@ void pump()
         if (!window)
             continue;
         if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
-            SetFocus(window);
+            note_active_window(window);
         translated.clear();
         translate_sdl_event(e, window, translated);
         for (const MSG& m : translated)

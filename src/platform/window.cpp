@@ -133,6 +133,12 @@ bool ensure_sdl_video()
     return true;
 }
 
+void note_active_window(HWND window)
+{
+    if (alive(window))
+        g_active = window;
+}
+
 HWND window_from_sdl_id(unsigned sdlId)
 {
     for (HWND w : topLevelWindows())

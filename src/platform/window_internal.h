@@ -38,5 +38,7 @@ struct PlatformWindow {
 HWND window_from_sdl_id(unsigned sdlId);
 // Starts SDL's video on X11 once; false when there is no display.
 bool ensure_sdl_video();
+// The window the user made active (it took the keyboard focus).
+void note_active_window(HWND window);
 // Starts following the keyboard for GetAsyncKeyState (once SDL's video runs).
 void watch_async_keys();
