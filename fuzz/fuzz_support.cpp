@@ -34,6 +34,12 @@ std::string fuzz_write_input(const std::uint8_t* data, std::size_t size, const c
     static const std::string folder =
         std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path().string();
     const std::string path = folder + "/velmo-fuzz-" + std::to_string(getpid()) + suffix;
+    // The scratch file goes when the fuzzer exits.
+    static std::string scratch;
+    if (scratch.empty()) {
+        scratch = path;
+        std::atexit([] { std::remove(scratch.c_str()); });
+    }
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         std::abort();
