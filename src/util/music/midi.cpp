@@ -31,8 +31,10 @@ MidiFile::MidiFile(std::string path)
     if (!file)
         FATAL_ERROR("Could not read MIDI file " + path);
     const std::uint8_t* p = file.get();
-    // The appended NUL is not part of the file.
-    end_ = p + (size > 0 ? size - 1 : 0);
+    // The whole buffer counts: a NUL the data layer appended lies after the
+    // last chunk and is never read as one, and the packed data file may hand
+    // the bytes back without it.
+    end_ = p + (size > 0 ? size : 0);
 
     static const std::uint8_t header[8] = {'M', 'T', 'h', 'd', 0, 0, 0, 6};
     if (end_ - p < 14 || std::memcmp(p, header, 8) != 0)

@@ -11,7 +11,9 @@ bool load_xml_document(TiXmlDocument& document, char* buffer, std::size_t length
     }
     std::string text;
     text.reserve(length);
-    const std::size_t end = length > 0 ? length - 1 : 0;
+    // The text ends at the NUL that load_file appends; a buffer served back
+    // without one (the packed data file keeps bytes as recorded) ends at its length.
+    const std::size_t end = length;
     for (std::size_t i = 0; i < end && buffer[i] != '\0'; ++i) {
         if (buffer[i] == '\r') {
             text.push_back('\n');

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "midi_bytes.h"
 #include "music_test_util.h"
@@ -162,13 +164,37 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         // Truncated and inconsistent files never read past their bytes.
         {h + MidiBytes{'M', 'T', 'r', 'k', 0, 0, 0, 40, 0x00, 0x90}, "Unexpected end of MIDI data"},
         {midiHeader(0, 2, 96) + chunk({}), "Unexpected end of MIDI data"},
-        {h + midiChunk({0x00, 0x90, 0x3C}), "Unexpected end of MIDI data"},
+        {h + midiChunk({0x00, 0x90}), "Unexpected end of MIDI data"},
         {h + midiChunk({0x00, 0xFF, 0x03, 0x7F, 'a'}), "Unexpected end of MIDI data"},
         {MidiBytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0}, "  Unknown header info, MIDI file format not recognized\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(load(c.file), c.message);
     EXPECT_EQ(fatalMessage([&] { MidiFile missing(dir / "none.mid"); }), "Could not read MIDI file " + (dir / "none.mid"));
+}
+
+// The packed data file serves bytes as they were recorded, which need not end
+// in the NUL a text request appends: the file's own last byte still counts.
+TEST_F(MidiReader, ReadsBytesServedWithoutATrailingNul)
+{
+    const MidiBytes file = midiHeader(0, 1, 96) + midiChunk(metaName("K") + MidiBytes{0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00} + kEndOfTrack);
+    auto* entry = new DataEntry;
+    entry->name = "packed/song.mid";
+    entry->size = static_cast<std::int32_t>(file.size());
+    entry->data = static_cast<std::uint8_t*>(std::malloc(file.size()));
+    std::memcpy(entry->data, file.data(), file.size());
+    data_entries.push_back(entry);
+    set_datafile_mode(DataFileMode::Read);
+    const std::string error = fatalMessage([] {
+        MidiFile midi("packed/song.mid");
+        ASSERT_EQ(midi.tracks.size(), 1u);
+        EXPECT_EQ(midi.tracks[0].notes[0].events, (std::vector<float>{0.0f, -1.0f}));
+    });
+    set_datafile_mode(DataFileMode::Off);
+    data_entries.pop_back();
+    std::free(entry->data);
+    delete entry;
+    EXPECT_EQ(error, "<no fatal error>");
 }
 
 TEST_F(MidiReader, NumberReaders)

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
 #include "midi_bytes.h"
 #include "music_fixture.h"
 #include "support/audio_fixtures.h"
@@ -115,6 +119,41 @@ TEST_F(MusicDescription, ResolvesFilesAgainstTheDescriptionsFolder)
     ASSERT_NE(lfo, nullptr);
     EXPECT_EQ(lfo->controller, -1);
     EXPECT_EQ(lfo->ranges.min.size(), 2u);
+}
+
+// In data-file read mode every file comes from the entry index, byte for byte
+// as recorded: here without the NUL a text request would have added.
+TEST_F(MusicDescription, LoadsFromThePackedIndexWithoutTrailingNuls)
+{
+    describe(files, lfoBinding("Pad") + kArp);
+    std::vector<DataEntry*> entries;
+    for (const char* name : {"music/desc.xml", "music/song.ogg", "music/notes.mid", "music/tpl.xml"}) {
+        std::ifstream in(name, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+        auto* e = new DataEntry;
+        e->name = name;
+        e->size = static_cast<std::int32_t>(bytes.size());
+        e->data = static_cast<std::uint8_t*>(std::malloc(bytes.size()));
+        std::memcpy(e->data, bytes.data(), bytes.size());
+        entries.push_back(e);
+    }
+    std::system("rm -rf music");
+    const std::vector<DataEntry*> saved = data_entries;
+    data_entries = entries;
+    set_datafile_mode(DataFileMode::Read);
+    const std::string error = fatalMessage([] {
+        Music music;
+        EXPECT_EQ(music.getTrackCount(), 3u);
+        EXPECT_EQ(music.noteData->tracks[1].modulators.size(), 1u);
+        EXPECT_EQ(music.noteData->tracks[1].modulators[0]->ranges.max.size(), 2u);
+    });
+    set_datafile_mode(DataFileMode::Off);
+    data_entries = saved;
+    for (DataEntry* e : entries) {
+        std::free(e->data);
+        delete e;
+    }
+    EXPECT_EQ(error, "<no fatal error>");
 }
 
 TEST_F(MusicDescription, ErrorMessages)
