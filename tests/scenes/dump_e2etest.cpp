@@ -28,7 +28,9 @@ struct Codec {
     const char* codecName;
 };
 
-class DumpE2E : public testing::TestWithParam<Codec> {
+// A temporary project holding the production with its two-second song, and
+// the run folder with its packed data file.
+class DumpProject : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -86,6 +88,8 @@ protected:
     std::string folder, run, ogg;
 };
 
+class DumpE2E : public DumpProject, public testing::WithParamInterface<Codec> {};
+
 TEST_P(DumpE2E, GetAviRendersTheShowWithItsSound)
 {
     e2e::Program program(e2e::velmorin_path(), run, server.display());
@@ -141,6 +145,32 @@ TEST_P(DumpE2E, GetAviRendersTheShowWithItsSound)
         worst = std::max(worst, std::abs(song[i] - dumped[i]));
     EXPECT_LE(worst, 2);
     EXPECT_EQ(avitest::decode_video_bgr24(file).size(), 640u * 360 * 3 * 60);
+}
+
+// Cancel (Escape) in the compression dialog: no video file can be opened,
+// which is the fatal error with its message box; exit code 1.
+TEST_F(DumpProject, CancelInTheCompressionDialogIsFatal)
+{
+    e2e::Program program(e2e::velmorin_path(), run, server.display());
+    e2e::Window dialog;
+    ASSERT_TRUE(e2e::wait_for_window(server.display(), "", "#32770", kWait, program, &dialog));
+    ASSERT_TRUE(e2e::press(server.display(), dialog.id, "alt+a"));
+    e2e::Window compression;
+    ASSERT_TRUE(e2e::wait_for_window(server.display(), "Video Compression", "", kWait, program,
+                                     &compression));
+    ASSERT_TRUE(e2e::press(server.display(), compression.id, "Escape"));
+    e2e::Window box;
+    ASSERT_TRUE(e2e::wait_for_window(server.display(), "Error in file src\\scenes.cpp", "", kWait,
+                                     program, &box))
+        << program.output();
+    ASSERT_TRUE(e2e::press(server.display(), box.id, "Return"));
+    int code = -1;
+    ASSERT_TRUE(program.wait_exit(kWait, &code));
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(program.output().find("ERROR: "), std::string::npos);
+    EXPECT_NE(program.output().find("Failed to open video file " + kTitle + ".avi"),
+              std::string::npos)
+        << program.output();
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, DumpE2E,
