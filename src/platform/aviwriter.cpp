@@ -80,6 +80,13 @@ bool AVIWriter::open_part()
     p->file_name[259] = '\0';
     if (AVIFileOpenA(&p->file, p->file_name, OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK)
         return false;
+    // A part that cannot be set up (Cancel in the dialog included) is closed
+    // and removed rather than left behind empty.
+    const auto abandon = [this] {
+        close_streams();
+        std::remove(p->file_name);
+        return false;
+    };
 
     AVISTREAMINFOA info{};
     info.fccType = streamtypeVIDEO;
@@ -89,7 +96,7 @@ bool AVIWriter::open_part()
     info.rcFrame = RECT{0, 0, width, height};
     std::snprintf(info.szName, sizeof info.szName, "Video");
     if (AVIFileCreateStreamA(p->file, &p->video_stream, &info) != AVIERR_OK)
-        return false;
+        return abandon();
 
     AVICOMPRESSOPTIONS options{};
     options.fccType = streamtypeVIDEO;
@@ -98,14 +105,14 @@ bool AVIWriter::open_part()
     if (p->codec == kAskCodec) {
         AVICOMPRESSOPTIONS* list[1] = {&options};
         if (!AVISaveOptions(GetActiveWindow(), 0, 1, &p->video_stream, list))
-            return false;
+            return abandon();
         // Later parts of this recording use the same choice without asking.
         p->codec = options.fccHandler;
         p->quality = static_cast<int>(options.dwQuality);
     }
     if (AVIMakeCompressedStream(&p->compressed_stream, p->video_stream, &options, nullptr) !=
         AVIERR_OK)
-        return false;
+        return abandon();
     p->is_open = true;
     return true;
 }

@@ -317,6 +317,7 @@ TEST_F(AviWriterTest, CancelInTheCompressionDialogFailsTheOpen)
     AVIWriter writer;
     EXPECT_FALSE(writer.open(path("c.avi").c_str(), 30.0f, AVIWriter::kAskCodec, 100));
     EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(fs::exists(path("c.01.avi")));  // no empty part left behind
 }
 
 // 2048 x 1536 x 3 bytes = 9,437,184 per frame: 200 frames make exactly

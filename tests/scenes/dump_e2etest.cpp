@@ -171,6 +171,7 @@ TEST_F(DumpProject, CancelInTheCompressionDialogIsFatal)
     EXPECT_NE(program.output().find("Failed to open video file " + kTitle + ".avi"),
               std::string::npos)
         << program.output();
+    EXPECT_FALSE(fs::exists(run + "/" + kTitle + ".01.avi"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, DumpE2E,
