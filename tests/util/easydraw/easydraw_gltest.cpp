@@ -1,6 +1,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -227,7 +228,7 @@ namespace {
 class ShapeCapture : public gltest::GLTest {
 protected:
     struct Vertex {
-        float px, py, pz, nx, ny, nz;
+        float px, py, pz, nx, ny, nz, u, v, tx, ty, tz;
     };
 
     static ShaderProgram& program()
@@ -236,10 +237,16 @@ protected:
             ShaderConstructor* sc = new ShaderConstructor("ShapeCapture", "#version 450");
             sc->add_vert_global_line("layout (location = VERTEX_ATTRIB_POSITION) in vec3 Position;");
             sc->add_vert_global_line("layout (location = VERTEX_ATTRIB_NORMAL) in vec3 Normal;");
+            sc->add_vert_global_line("layout (location = VERTEX_ATTRIB_TEXCOORD) in vec2 TexCoord;");
+            sc->add_vert_global_line("layout (location = VERTEX_ATTRIB_TANGENT) in vec3 Tangent;");
             sc->add_vert_global_line("layout (xfb_buffer = 0, xfb_offset = 0) out vec3 CapturedPosition;");
             sc->add_vert_global_line("layout (xfb_buffer = 0, xfb_offset = 12) out vec3 CapturedNormal;");
+            sc->add_vert_global_line("layout (xfb_buffer = 0, xfb_offset = 24) out vec2 CapturedTexCoord;");
+            sc->add_vert_global_line("layout (xfb_buffer = 0, xfb_offset = 32) out vec3 CapturedTangent;");
             sc->add_vert_body_line("\tCapturedPosition = Position;");
             sc->add_vert_body_line("\tCapturedNormal = Normal;");
+            sc->add_vert_body_line("\tCapturedTexCoord = TexCoord;");
+            sc->add_vert_body_line("\tCapturedTangent = Tangent;");
             sc->add_vert_body_line("\tgl_Position = vec4( Position, 1.0 );");
             sc->add_frag_global_line("out vec4 FragColor;");
             sc->add_frag_body_line("\tFragColor = vec4( 1.0 );");
@@ -289,6 +296,34 @@ TEST_F(ShapeCapture, SphereVerticesLieOnItsRadiusWithOutwardOrInwardNormals)
             ASSERT_NEAR(x.nz, x.pz * s, 1e-6f);
         }
     }
+    // Texture coordinates repeat five times each way; a triangle's tangent
+    // comes from its last-written corner p1: (up - p1) x p1 with up the z
+    // axis, or the y axis near the poles of z.
+    const auto v = capture([] { EasyDraw::draw_sphere(1.0f, 2, false); });
+    ASSERT_EQ(v.size(), 960u);
+    int zAxisCorners = 0;
+    for (size_t t = 0; t < v.size(); t += 3) {
+        const Vertex& p1 = v[t + 2];
+        auto tangent = [&](float ux, float uy, float uz) {
+            const float ax = ux - p1.px, ay = uy - p1.py, az = uz - p1.pz;
+            return std::array<float, 3>{ay * p1.pz - az * p1.py, az * p1.px - ax * p1.pz, ax * p1.py - ay * p1.px};
+        };
+        auto want = tangent(0, 0, 1);
+        if (std::sqrt(want[0] * want[0] + want[1] * want[1] + want[2] * want[2]) < 0.1f) {
+            want = tangent(0, 1, 0);
+            zAxisCorners++;
+        }
+        for (int k = 0; k < 3; k++) {
+            const Vertex& c = v[t + k];
+            ASSERT_NEAR(c.tx, want[0], 1e-5f);
+            ASSERT_NEAR(c.ty, want[1], 1e-5f);
+            ASSERT_NEAR(c.tz, want[2], 1e-5f);
+            ASSERT_NEAR(c.v, 5.0f * (std::asin(c.py) / 3.1415927f + 0.5f), 1e-4f);
+            ASSERT_LE(std::fabs(c.u - p1.u), 2.5f) << "u stays continuous across the wrap-around";
+        }
+    }
+    EXPECT_GT(zAxisCorners, 0) << "corners on the z axis take the y axis as up";
+
     const auto bigger = capture([] { EasyDraw::draw_sphere(2.5f, 2, false); });
     ASSERT_EQ(bigger.size(), 960u);
     EXPECT_NEAR(std::sqrt(bigger[7].px * bigger[7].px + bigger[7].py * bigger[7].py + bigger[7].pz * bigger[7].pz), 2.5f, 1e-5f);
