@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -37,6 +38,9 @@ struct Stream {
     std::uint64_t anchorSpan = 0;
     std::chrono::steady_clock::time_point anchorTime;
     bool anchored = false;
+    // On the dummy driver the position follows the wall clock from here.
+    std::chrono::steady_clock::time_point clockStart;
+    std::uint64_t clockFrame = 0;
 
     std::uint64_t frames() const { return samples.size() / channels; }
     DWORD blockAlign() const { return channels * 2; }
@@ -55,6 +59,10 @@ struct Device {
     int rate = 44100;
     int channels = 2;
     std::string driver;
+    // SDL's dummy driver sleeps whole milliseconds per buffer and so consumes
+    // samples a few per cent too fast: there, playing streams take their
+    // position from the wall clock instead, and the device only gets silence.
+    bool wallClock = false;
 };
 
 std::mutex mutex; // guards the streams against the device's callback thread
@@ -80,10 +88,42 @@ Stream* find(DWORD handle)
     return it->second.get();
 }
 
+// Brings a playing stream's position up to the wall clock (dummy driver).
+void followWallClock(Stream* s)
+{
+    if (!device.wallClock || !s->playing || s->paused || s->frames() == 0)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    const double elapsed = std::chrono::duration<double>(now - s->clockStart).count();
+    std::uint64_t frame = s->clockFrame + static_cast<std::uint64_t>(std::max(0.0, elapsed * s->rate));
+    if (frame >= s->frames()) {
+        if (s->flags & BASS_SAMPLE_LOOP) {
+            frame %= s->frames();
+            s->clockFrame = frame;
+            s->clockStart = now;
+        } else {
+            frame = s->frames();
+            s->playing = false;
+        }
+    }
+    s->frame = frame;
+}
+
+// Starts the wall clock of a stream at its current position.
+void restartWallClock(Stream* s)
+{
+    s->clockFrame = s->frame;
+    s->clockStart = std::chrono::steady_clock::now();
+}
+
 // Mixes every playing stream into the device buffer (signed 16-bit stereo
 // or the device's channel count). Runs on SDL's audio thread.
 void mixCallback(void*, Uint8* out, int length)
 {
+    if (device.wallClock) {
+        std::memset(out, 0, static_cast<std::size_t>(length));
+        return;
+    }
     const int outChannels = device.channels;
     const int frames = length / (2 * outChannels);
     std::vector<float> mix(static_cast<std::size_t>(frames * outChannels), 0.0f);
@@ -147,6 +187,7 @@ bool openDevice(const char* driver, int freq)
     device.channels = have.channels;
     const char* name = SDL_GetCurrentAudioDriver();
     device.driver = name ? name : "";
+    device.wallClock = device.driver == "dummy";
     SDL_PauseAudioDevice(id, 0);
     return true;
 }
@@ -158,10 +199,21 @@ DWORD BASS_GetVersion()
     return (BASSVERSION << 16) | 0x0001;
 }
 
+// A program that ends without BASS_Free (a fatal error ends it with exit)
+// must stop the device's thread before the streams are destroyed.
+static void closeDeviceAtExit()
+{
+    if (initialised)
+        SDL_CloseAudioDevice(device.id);
+    initialised = false;
+}
+
 BOOL BASS_Init(int, DWORD freq, DWORD, void*, const void*)
 {
     if (initialised)
         return fail(BASS_ERROR_ALREADY);
+    static const bool registered = [] { return std::atexit(closeDeviceAtExit) == 0; }();
+    (void)registered;
     // The driver is chosen here rather than by SDL_InitSubSystem, so that a
     // machine without a sound device falls back to the dummy driver, which
     // SDL never picks by itself. SDL_AUDIODRIVER still names a driver to try first.
@@ -265,6 +317,7 @@ QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode)
     if (mode != BASS_POS_BYTE)
         return fail(BASS_ERROR_NOTAVAIL), static_cast<QWORD>(-1);
     lastError = BASS_OK;
+    followWallClock(s);
     return s->reportedFrame() * s->blockAlign();
 }
 
@@ -282,6 +335,7 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD position, DWORD mode)
     s->frame = frame;
     s->fraction = 0.0;
     s->anchored = false;
+    restartWallClock(s);
     lastError = BASS_OK;
     return TRUE;
 }
@@ -372,6 +426,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart)
     s->playing = s->frame < s->frames() || (s->flags & BASS_SAMPLE_LOOP);
     s->paused = false;
     s->anchored = false;
+    restartWallClock(s);
     lastError = BASS_OK;
     return TRUE;
 }
@@ -382,6 +437,7 @@ BOOL BASS_ChannelPause(DWORD handle)
     Stream* s = find(handle);
     if (!s)
         return FALSE;
+    followWallClock(s);
     if (!s->playing || s->paused)
         return fail(BASS_ERROR_ALREADY);
     s->paused = true;
@@ -399,6 +455,7 @@ DWORD BASS_ChannelIsActive(DWORD handle)
     lastError = BASS_OK;
     if (s->flags & BASS_STREAM_DECODE)
         return s->frame < s->frames() ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
+    followWallClock(s);
     if (!s->playing)
         return BASS_ACTIVE_STOPPED;
     return s->paused ? BASS_ACTIVE_PAUSED : BASS_ACTIVE_PLAYING;
@@ -423,6 +480,7 @@ DWORD BASS_ChannelFlags(DWORD handle, DWORD flags, DWORD mask)
     Stream* s = find(handle);
     if (!s)
         return static_cast<DWORD>(-1);
+    followWallClock(s);
     const DWORD changeable = mask & BASS_SAMPLE_LOOP;
     s->flags = (s->flags & ~changeable) | (flags & changeable);
     lastError = BASS_OK;

@@ -183,4 +183,20 @@ TEST_F(AudioLayer, PlaysAtRealTimePaceAndStopsAtTheEndWithoutLoop)
     EXPECT_GE(took, 0.5);
 }
 
+// A program that ends while the music plays (a fatal error exits at once)
+// ends cleanly: the device's thread is stopped before the streams go.
+TEST(AudioLayerExit, ExitWhilePlayingEndsCleanly)
+{
+    const std::vector<unsigned char> song = encoded_tone("ogg", kToneHz, 1.5, 0.5);
+    EXPECT_EXIT(
+        {
+            BASS_Init(-1, 44100, 0, nullptr, nullptr);
+            const HSTREAM s = BASS_StreamCreateFile(TRUE, song.data(), 0, song.size(), 0);
+            BASS_ChannelPlay(s, FALSE);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
 } // namespace
