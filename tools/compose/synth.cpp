@@ -416,8 +416,8 @@ void addCrackle(std::vector<float>& out)
         const float r = noise.next();
         hiss = lp.lowpass(noise.next()) * 0.0025;
         double click = 0.0;
-        if (r > 0.99985f)
-            click = noise.next() * 0.05;
+        if (r > 0.99996f)
+            click = noise.next() * 0.02;
         out[2 * i] += static_cast<float>(hiss + click);
         out[2 * i + 1] += static_cast<float>(hiss + click * 0.8);
     }
