@@ -121,6 +121,22 @@ TEST_F(MusicDescription, ResolvesFilesAgainstTheDescriptionsFolder)
     EXPECT_EQ(lfo->ranges.min.size(), 2u);
 }
 
+TEST_F(MusicDescription, APathWithoutSlashResolvesAgainstTheWorkingFolder)
+{
+    for (const char* name : {"song.ogg", "notes.mid", "tpl.xml"})
+        std::system((std::string("cp music/") + name + " .").c_str());
+    writeText("desc.xml", "<modulators " + files + ">" + lfoBinding("Pad") + "</modulators>");
+    writeText("music\\desc.xml", "<modulators " + files + "/>");
+    for (const char* path : {"desc.xml", "music\\desc.xml"}) {
+        VelmoSystem::musicFile = path;
+        const std::string error = fatalMessage([] {
+            Music music;
+            EXPECT_EQ(music.getTrackCount(), 3u);
+        });
+        EXPECT_EQ(error, "<no fatal error>") << path;
+    }
+}
+
 // In data-file read mode every file comes from the entry index, byte for byte
 // as recorded: here without the NUL a text request would have added.
 TEST_F(MusicDescription, LoadsFromThePackedIndexWithoutTrailingNuls)
