@@ -96,6 +96,36 @@ TEST_F(ProductionMusic, SongNotesAndModulatorsLoad)
     EXPECT_EQ(std::count_if(arp.begin(), arp.end(), [](float v) { return v > 0.0f; }), 1);
 }
 
+// Picture and sound agree: the audio's kick drums sit on the beats where the
+// note data's "Drums" track has them.
+TEST_F(ProductionMusic, KicksInTheAudioFallOnTheNoteDataBeats)
+{
+    Music music;
+    const NoteTrack& drums = track(music, "Drums");
+    const Note* kick = nullptr;
+    for (const Note& n : drums.notes)
+        if (n.key == 36)
+            kick = &n;
+    ASSERT_NE(kick, nullptr);
+    const auto energy = [&](double seconds, double length) {
+        const auto first = static_cast<std::int64_t>(seconds * 44100) * 2;
+        const auto count = static_cast<std::int64_t>(length * 44100) * 2;
+        double sum = 0.0;
+        for (std::int64_t i = std::max<std::int64_t>(first, 0); i < first + count && i < music.num_samples; ++i)
+            sum += static_cast<double>(music.float_buffer[i]) * music.float_buffer[i];
+        return sum;
+    };
+    int checked = 0;
+    for (float e : kick->events) {
+        if (!isNoteOn(e) || e < 64.0f || static_cast<int>(e) % 37 != 0)
+            continue;
+        const double t = e * 60.0 / music.bpm;
+        EXPECT_GT(energy(t, 0.03), 2.0 * energy(t - 0.03, 0.03)) << "kick at beat " << e;
+        ++checked;
+    }
+    EXPECT_GE(checked, 5);
+}
+
 TEST_F(ProductionMusic, BeatFollowsTheClockWhilePlaying)
 {
     Music music;
