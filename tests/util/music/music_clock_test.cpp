@@ -128,9 +128,9 @@ TEST_F(MusicClock, UnsupportedFormatsAndFailedEditorConnection)
     }
     VelmoSystem::musicFile = "";
     VelmoSystem::syncClient = 1;
-    std::strcpy(VelmoSystem::syncServerAddress, "no-such-host.invalid");
+    std::strcpy(VelmoSystem::syncServerAddress, "127.0.0.254");
     EXPECT_EQ(constructionError(),
-              "Sync tracker failed to connect to host no-such-host.invalid:1338");
+              "Sync tracker failed to connect to host 127.0.0.254:1338");
 }
 
 TEST_F(MusicClock, SyncValuesReadTrackFilesAtTheFractionalRow)
