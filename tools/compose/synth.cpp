@@ -108,7 +108,7 @@ void renderPiano(Mix& mix, const NoteEvent& n, Noise& noise)
 void renderBass(Mix& mix, const NoteEvent& n)
 {
     const double f = keyHz(n.key);
-    const double velocity = n.velocity / 127.0 * 0.22;
+    const double velocity = n.velocity / 127.0 * 0.33;
     const double held = beatsToSeconds(n.end - n.start);
     const std::size_t start = frameAt(n.start);
     const std::size_t count = static_cast<std::size_t>((held + 0.08) * kSampleRate);
@@ -179,7 +179,7 @@ void renderDrum(Mix& mix, const NoteEvent& n, Noise& noise)
             reverb = 0.3;
             break;
         }
-        mix.add(start + i, v * velocity, pan, reverb, 0.0);
+        mix.add(start + i, v * velocity * 0.6, pan, reverb, 0.0);
     }
 }
 
@@ -239,7 +239,7 @@ void renderPad(Mix& mix, const Song& song, const NoteEvent& n, Noise& noise)
 void renderLead(Mix& mix, const NoteEvent& n)
 {
     const double f = keyHz(n.key);
-    const double velocity = n.velocity / 127.0 * 0.075;
+    const double velocity = n.velocity / 127.0 * 0.15;
     const double held = beatsToSeconds(n.end - n.start);
     const std::size_t start = frameAt(n.start);
     const std::size_t count = static_cast<std::size_t>((held + 0.2) * kSampleRate);
@@ -340,7 +340,7 @@ void renderBleeps(Mix& mix, const Song& song)
             phase -= std::floor(phase);
             const double square = phase < 0.25 ? 1.0 : -0.33;
             const double env = std::min(1.0, t / 0.002) * std::exp(-t * 14.0);
-            mix.add(frame, square * env * 0.05, 0.5 + 0.3 * std::sin(2.0 * kPi * beat / 8.0), 0.3, 0.5);
+            mix.add(frame, square * env * 0.11, 0.5 + 0.3 * std::sin(2.0 * kPi * beat / 8.0), 0.3, 0.5);
         }
     }
 }
