@@ -348,7 +348,7 @@ TEST_F(AviWriterTest, SplitsIntoANewPartAtTheLimit)
         }
     }
     EXPECT_EQ(writer.part(), 1);
-    // Part 1 has reached the limit: the next frame opens part 2.
+    // The first file has reached the limit: the next frame opens the second.
     ASSERT_TRUE(writer.add_video_frame(frame.data()));
     EXPECT_EQ(writer.part(), 2);
     EXPECT_EQ(writer.frames, 1);
