@@ -7,7 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
 
-start_xvfb
+start_xvfb 960x540  # the whole show, about 4900 frames: kept small for CI
 "$source_dir/scripts/dump-video" "$binary_dir" || fail "dump-video exited with $?"
 
 cd "$binary_dir"

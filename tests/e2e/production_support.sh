@@ -1,5 +1,5 @@
 # Shared by the production's end-to-end tests (sourced, not a test itself).
-# Each test starts its own Xvfb, at 1280x720 so that the settings dialog
+# Each test starts its own Xvfb, small, so that the settings dialog
 # preselects that size and the software renderer stays quick.
 
 source_dir=${VELMO_SOURCE_DIR:?}
@@ -11,13 +11,13 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a free display and exports DISPLAY; stopped on exit by its
-# process id.
+# Starts Xvfb on a free display with a screen of $1 (such as 1280x720) and
+# exports DISPLAY; stopped on exit by its process id.
 start_xvfb() {
-    local fifo num
+    local size=$1 fifo num
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     xvfb_pid=$!
     read -r num <"$fifo"
     rm -f "$fifo"

@@ -4,7 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
 
-start_xvfb
+start_xvfb 1280x720
 cd "$binary_dir"
 song=$(song_seconds)
 log=$(mktemp)
