@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
 #include "support/audio_fixtures.h"
 #include "support/avi_probe.h"
@@ -45,13 +44,6 @@ protected:
         for (const char* file : {"glass_harbour_signal.xml", "glass_harbour_signal_lfo.xml",
                                  "glass_harbour_signal.mid"})
             fs::copy_file(source / "music" / file, project / "data" / "music" / file);
-        // The packed data file serves a text request of a file that ends in a
-        // 0 byte (as every MIDI file does) without an extra NUL, which the
-        // MIDI reader strips; one byte of padding after the last track keeps
-        // the notes whole either way.
-        std::ofstream(project / "data" / "music" / "glass_harbour_signal.mid",
-                      std::ios::binary | std::ios::app)
-            .put('\0');
 
         // The song: two seconds of a chord, encoded as the production's OGG.
         std::vector<short> samples(kSongFrames * 2);
