@@ -78,6 +78,26 @@ void readDenominator(TiXmlElement* element, int* value, bool* triplet)
         *triplet = true;
 }
 
+// A child element the description needs; `path` names the parent in the
+// message ("arp_element" gives "arp_element->FirstChildElement( "octaves" )
+// is NULL").
+TiXmlElement* requireChild(TiXmlElement* parent, const char* name, const std::string& path)
+{
+    TiXmlElement* child = parent->FirstChildElement(name);
+    if (!child)
+        FATAL_ERROR(path + "->FirstChildElement( \"" + name + "\" ) is NULL");
+    return child;
+}
+
+// The <numerator> and <denominator> children of a note length.
+void readNoteLength(TiXmlElement* parent, const std::string& path, int* numerator, int* denominator, bool* triplet)
+{
+    TiXmlElement* numeratorElement = requireChild(parent, "numerator", path);
+    TiXmlElement* denominatorElement = requireChild(parent, "denominator", path);
+    readInt(numeratorElement, numerator);
+    readDenominator(denominatorElement, denominator, triplet);
+}
+
 // A number the value must take: a text that is not a number is refused.
 int requireInt(TiXmlElement* element)
 {
@@ -325,10 +345,7 @@ void Music::loadModulators(TiXmlElement* first, std::string directory)
             FATAL_ERROR(std::string("Could not find track ") + association);
 
         if (TiXmlElement* lfo = binding->FirstChildElement("lfo")) {
-            TiXmlElement* waveElement = lfo->FirstChildElement("wave");
-            if (!waveElement)
-                FATAL_ERROR("lfo_element->FirstChildElement( \"wave\" ) is NULL");
-            const std::string waveText = textOf(waveElement);
+            const std::string waveText = textOf(requireChild(lfo, "wave", "lfo_element"));
             int wave;
             if (waveText == "sine")
                 wave = 0;
@@ -339,41 +356,25 @@ void Music::loadModulators(TiXmlElement* first, std::string directory)
             TiXmlElement* tempo = lfo->FirstChildElement("tempo");
             if (!tempo)
                 FATAL_ERROR("tempo_element is NULL");
-            TiXmlElement* numeratorElement = tempo->FirstChildElement("numerator");
-            if (!numeratorElement)
-                FATAL_ERROR("tempo_element->FirstChildElement( \"numerator\" ) is NULL");
-            TiXmlElement* denominatorElement = tempo->FirstChildElement("denominator");
-            if (!denominatorElement)
-                FATAL_ERROR("tempo_element->FirstChildElement( \"denominator\" ) is NULL");
             int numerator = -1, denominator = -1;
             bool triplet = false;
-            readInt(numeratorElement, &numerator);
-            readDenominator(denominatorElement, &denominator, &triplet);
-            TiXmlElement* controllerElement = tempo->FirstChildElement("controller");
-            if (!controllerElement)
-                FATAL_ERROR("tempo_element->FirstChildElement( \"controller\" ) is NULL");
-            TiXmlElement* cc = controllerElement->FirstChildElement("cc");
-            if (!cc)
-                FATAL_ERROR("tempo_element->FirstChildElement( \"controller\" )->FirstChildElement( \"cc\" ) is NULL");
+            readNoteLength(tempo, "tempo_element", &numerator, &denominator, &triplet);
+            TiXmlElement* controllerElement = requireChild(tempo, "controller", "tempo_element");
+            const std::string controllerPath = "tempo_element->FirstChildElement( \"controller\" )";
             int controller = -1;
-            readInt(cc, &controller);
+            readInt(requireChild(controllerElement, "cc", controllerPath), &controller);
             if (controller > 127)
                 FATAL_ERROR("Controller number " + std::to_string(controller) + " is above 127");
             LFO* modulator = new LFO(wave, controller, numerator, denominator, triplet);
             track->modulators.push_back(modulator);
-            TiXmlElement* templateElement = controllerElement->FirstChildElement("template");
-            if (!templateElement)
-                FATAL_ERROR("tempo_element->FirstChildElement( \"controller\" )->FirstChildElement( \"template\" ) is NULL");
+            TiXmlElement* templateElement = requireChild(controllerElement, "template", controllerPath);
             const char* file = templateElement->Attribute("file");
             loadTemplate(directory + (file ? file : ""), modulator);
         } else if (TiXmlElement* env = binding->FirstChildElement("envelope")) {
             TiXmlElement* parts[4];
             const char* names[4] = {"attack", "decay", "sustain", "release"};
-            for (int i = 0; i < 4; ++i) {
-                parts[i] = env->FirstChildElement(names[i]);
-                if (!parts[i])
-                    FATAL_ERROR(std::string("env_element->FirstChildElement( \"") + names[i] + "\" ) is NULL");
-            }
+            for (int i = 0; i < 4; ++i)
+                parts[i] = requireChild(env, names[i], "env_element");
             int attackSlope = 0, decaySlope = 0, releaseSlope = 0;
             const float attack = readSeconds(parts[0], bpm, &attackSlope);
             const float decay = readSeconds(parts[1], bpm, &decaySlope);
@@ -386,10 +387,7 @@ void Music::loadModulators(TiXmlElement* first, std::string directory)
             const float release = readSeconds(parts[3], bpm, &releaseSlope);
             track->modulators.push_back(new ADSR(attack, attackSlope, decay, decaySlope, sustain, release, releaseSlope));
         } else if (TiXmlElement* arp = binding->FirstChildElement("arp")) {
-            TiXmlElement* patternElement = arp->FirstChildElement("pattern");
-            if (!patternElement)
-                FATAL_ERROR("arp_element->FirstChildElement( \"pattern\" ) is NULL");
-            const std::string patternText = textOf(patternElement);
+            const std::string patternText = textOf(requireChild(arp, "pattern", "arp_element"));
             int pattern;
             if (patternText == "updown")
                 pattern = 0;
@@ -399,21 +397,11 @@ void Music::loadModulators(TiXmlElement* first, std::string directory)
                 pattern = 2;
             else
                 FATAL_ERROR("Unrecognized arp pattern: " + patternText);
-            TiXmlElement* octavesElement = arp->FirstChildElement("octaves");
-            if (!octavesElement)
-                FATAL_ERROR("arp_element->FirstChildElement( \"octaves\" ) is NULL");
             int octaves = -1;
-            readInt(octavesElement, &octaves);
-            TiXmlElement* numeratorElement = arp->FirstChildElement("numerator");
-            if (!numeratorElement)
-                FATAL_ERROR("arp_element->FirstChildElement( \"numerator\" ) is NULL");
-            TiXmlElement* denominatorElement = arp->FirstChildElement("denominator");
-            if (!denominatorElement)
-                FATAL_ERROR("arp_element->FirstChildElement( \"denominator\" ) is NULL");
+            readInt(requireChild(arp, "octaves", "arp_element"), &octaves);
             int numerator = -1, denominator = -1;
             bool triplet = false;
-            readInt(numeratorElement, &numerator);
-            readDenominator(denominatorElement, &denominator, &triplet);
+            readNoteLength(arp, "arp_element", &numerator, &denominator, &triplet);
             track->modulators.push_back(new Arp(pattern, octaves, numerator, denominator, triplet));
         }
 
@@ -444,28 +432,15 @@ void Music::loadTemplate(std::string path, Modulator* modulator)
     TiXmlElement* element = document.FirstChildElement("unit");
     if (!element)
         FATAL_ERROR("element is NULL");
-    TiXmlElement* templateElement = element->FirstChildElement("template");
-    if (!templateElement)
-        FATAL_ERROR("element->FirstChildElement( \"template\" ) is NULL");
-    TiXmlElement* cur_el = templateElement->FirstChildElement("range");
-    if (!cur_el)
-        FATAL_ERROR("element->FirstChildElement( \"template\" )->FirstChildElement( \"range\" ) is NULL");
+    TiXmlElement* templateElement = requireChild(element, "template", "element");
+    TiXmlElement* cur_el = requireChild(templateElement, "range", "element->FirstChildElement( \"template\" )");
     for (; cur_el; cur_el = cur_el->NextSiblingElement("range")) {
-        TiXmlElement* minElement = cur_el->FirstChildElement("min");
-        if (!minElement)
-            FATAL_ERROR("cur_el->FirstChildElement( \"min\" ) is NULL");
-        TiXmlElement* maxElement = cur_el->FirstChildElement("max");
-        if (!maxElement)
-            FATAL_ERROR("cur_el->FirstChildElement( \"max\" ) is NULL");
-        TiXmlElement* valueElement = cur_el->FirstChildElement("value");
-        if (!valueElement)
-            FATAL_ERROR("cur_el->FirstChildElement( \"value\" ) is NULL");
-        TiXmlElement* numeratorElement = valueElement->FirstChildElement("numerator");
-        if (!numeratorElement)
-            FATAL_ERROR("cur_el->FirstChildElement( \"value\" )->FirstChildElement( \"numerator\" ) is NULL");
-        TiXmlElement* denominatorElement = valueElement->FirstChildElement("denominator");
-        if (!denominatorElement)
-            FATAL_ERROR("cur_el->FirstChildElement( \"value\" )->FirstChildElement( \"denominator\" ) is NULL");
+        TiXmlElement* minElement = requireChild(cur_el, "min", "cur_el");
+        TiXmlElement* maxElement = requireChild(cur_el, "max", "cur_el");
+        TiXmlElement* valueElement = requireChild(cur_el, "value", "cur_el");
+        const std::string valuePath = "cur_el->FirstChildElement( \"value\" )";
+        TiXmlElement* numeratorElement = requireChild(valueElement, "numerator", valuePath);
+        TiXmlElement* denominatorElement = requireChild(valueElement, "denominator", valuePath);
         const int min = requireInt(minElement);
         const int max = requireInt(maxElement);
         const int numerator = requireInt(numeratorElement);
