@@ -14,6 +14,7 @@
 #include "util/texture/bmp_loader.h"
 #include "util/texture/jpg_loader.h"
 #include "util/texture/png_loader.h"
+#include "util/texture/texture_sampling.h"
 
 namespace {
 
@@ -26,14 +27,6 @@ std::string lower(std::string s)
 bool ends_with(const std::string& s, const std::string& end)
 {
     return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
-}
-
-bool old_mipmap_path()
-{
-    const GLubyte* vendor = glGetString(GL_VENDOR);
-    if (!vendor)
-        return false;
-    return lower(reinterpret_cast<const char*>(vendor)).find("ati ") != std::string::npos;
 }
 
 bool is_depth_format(int f)
@@ -104,16 +97,7 @@ bool Texture::create()
 
     // Multisample textures take no sampler state and no mipmaps.
     if (!multisample) {
-        if (mipmaps) {
-            GLfloat maxAnisotropy = 1.0f;
-            glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
-            glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, maxAnisotropy);
-            glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-            glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        } else {
-            glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
-            glTexParameteri(target, GL_TEXTURE_MAG_FILTER, magFilter);
-        }
+        set_texture_filtering(target, mipmaps, minFilter, magFilter);
         glTexParameteri(target, GL_TEXTURE_WRAP_S, wrap);
         glTexParameteri(target, GL_TEXTURE_WRAP_T, wrap);
         if (depth) {
@@ -138,16 +122,8 @@ bool Texture::create()
         glTexImage2D(target, 0, internalFormat, width, height, 0, pixelFormat, pixelType, imageData);
     }
 
-    if (!multisample) {
-        if (mipmaps) {
-            if (old_mipmap_path())
-                glTexParameteri(target, GL_GENERATE_MIPMAP, GL_TRUE);
-            else
-                glGenerateMipmap(target);
-        } else {
-            glTexParameteri(target, GL_GENERATE_MIPMAP, GL_FALSE);
-        }
-    }
+    if (!multisample)
+        finish_texture_mipmaps(target, mipmaps);
 
     if (imageData) {
         std::free(imageData);

@@ -1,12 +1,11 @@
 #include "util/texture/texturecube.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "system/fatal_error.h"
+#include "util/texture/texture_sampling.h"
 
 TextureCube::TextureCube() { reset(); }
 
@@ -86,16 +85,7 @@ bool TextureCube::create()
         FATAL_ERROR("Attempt to create an already initialized texture!");
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_CUBE_MAP, id);
-    if (mipmaps) {
-        GLfloat maxAnisotropy = 1.0f;
-        glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &maxAnisotropy);
-        glTexParameterf(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAX_ANISOTROPY_EXT, maxAnisotropy);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    } else {
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, minFilter);
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, magFilter);
-    }
+    set_texture_filtering(GL_TEXTURE_CUBE_MAP, mipmaps, minFilter, magFilter);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, wrap);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, wrap);
@@ -107,19 +97,7 @@ bool TextureCube::create()
     for (int i = 0; i < 6; i++)
         glTexImage2D(targets[i], 0, internalFormat, width, height, 0, format, GL_UNSIGNED_BYTE, *buffers[i]);
 
-    const GLubyte* vendorText = glGetString(GL_VENDOR);
-    std::string vendor = vendorText ? reinterpret_cast<const char*>(vendorText) : "";
-    std::transform(vendor.begin(), vendor.end(), vendor.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    const bool oldPath = vendor.find("ati ") != std::string::npos;
-    if (mipmaps) {
-        if (oldPath)
-            glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
-        else
-            glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
-    } else {
-        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_FALSE);
-    }
+    finish_texture_mipmaps(GL_TEXTURE_CUBE_MAP, mipmaps);
     for (int i = 0; i < 6; i++) {
         std::free(*buffers[i]);
         *buffers[i] = nullptr;
