@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/timing.h"
+#include "support/fatal_message.h"
 #include "system/fatal_error.h"
 #include "util/data/data_layer.h"
 
@@ -49,15 +50,7 @@ protected:
 
     // The message of the fatal error that fn raises ("" when none).
     template <class Fn>
-    static std::string fatal_message(Fn fn)
-    {
-        try {
-            fn();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "";
-    }
+    static std::string fatal_message(Fn fn) { return testsupport::fatal_message(fn, ""); }
 
     static void set_tick(std::uint64_t tick) { set_tick_count_override(true, tick); }
 

@@ -4,11 +4,14 @@
 #include <string>
 
 #include "platform/messagebox.h"
+#include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "system/fatal_error.h"
 #include "util/camera/camera.h"
 
 namespace {
+
+using testsupport::fatal_message;
 
 class CameraGL : public gltest::GLTest {
 protected:
@@ -27,16 +30,6 @@ protected:
     {
         for (int i = 0; i < 16; i++)
             EXPECT_NEAR(a.get(i), b.get(i), eps) << "element " << i;
-    }
-    template <class F>
-    static std::string fatal_message(F f)
-    {
-        try {
-            f();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "(no fatal error)";
     }
 };
 

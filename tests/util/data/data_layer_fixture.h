@@ -10,6 +10,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/fatal_message.h"
 #include "system/fatal_error.h"
 #include "util/data/data_layer.h"
 #include "util/data/datafile.h"
@@ -85,15 +86,7 @@ protected:
 
     // The message of the fatal error that fn raises ("" when none).
     template <class Fn>
-    static std::string fatal_message(Fn fn)
-    {
-        try {
-            fn();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "";
-    }
+    static std::string fatal_message(Fn fn) { return testsupport::fatal_message(fn, ""); }
 
     static DataEntry* add_entry(const std::string& name, const std::string& bytes)
     {

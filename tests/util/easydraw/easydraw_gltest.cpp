@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/messagebox.h"
+#include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "system/fatal_error.h"
 #include "util/easydraw/easydraw.h"
@@ -17,6 +18,8 @@
 #include "util/shaderprogram/shaderprogram.h"
 
 namespace {
+
+using testsupport::fatal_message;
 
 class EasyDrawGL : public gltest::GLTest {
 protected:
@@ -53,17 +56,6 @@ protected:
         const int px = static_cast<int>((x + 4) / 8 * w);
         const int py = static_cast<int>((y + 4) / 8 * h);
         return (gltest::read_pixel(px, py) >> 24) > 128;
-    }
-
-    template <class F>
-    static std::string fatal_message(F f)
-    {
-        try {
-            f();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "(no fatal error)";
     }
 
     int w = 0, h = 0;

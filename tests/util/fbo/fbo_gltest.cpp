@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/messagebox.h"
+#include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "system/fatal_error.h"
 #include "util/easydraw/easydraw.h"
@@ -16,6 +17,8 @@
 #include "util/texture/texture.h"
 
 namespace {
+
+using testsupport::fatal_message;
 
 class FBOGL : public gltest::GLTest {
 protected:
@@ -59,16 +62,6 @@ protected:
         glBindFramebuffer(GL_READ_FRAMEBUFFER, oldRead);
     }
 
-    template <class F>
-    static std::string fatal_message(F f)
-    {
-        try {
-            f();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "(no fatal error)";
-    }
 };
 
 TEST_F(FBOGL, EveryTypeRendersAndReadsBack)

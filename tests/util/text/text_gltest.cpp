@@ -9,12 +9,15 @@
 #include <string>
 
 #include "platform/messagebox.h"
+#include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "system/fatal_error.h"
 #include "util/fbo/fbo.h"
 #include "util/text/text.h"
 
 namespace {
+
+using testsupport::fatal_message;
 
 const std::string kFont = std::string(VELMO_SOURCE_DIR) + "/data/common/fonts/courier_new.ttf";
 
@@ -73,16 +76,6 @@ protected:
         return lit_box(target);
     }
 
-    template <class F>
-    static std::string fatal_message(F f)
-    {
-        try {
-            f();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "(no fatal error)";
-    }
 };
 
 TEST_F(TextGL, PrintAtPlacesTheBaselineAtTheFractionOfTheTarget)

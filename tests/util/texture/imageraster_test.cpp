@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/messagebox.h"
+#include "support/fatal_message.h"
 #include "system/fatal_error.h"
 #include "util/texture/bmp_loader.h"
 #include "util/texture/image_fixtures.h"
@@ -17,6 +18,8 @@
 #include "util/texture/texture.h"
 
 namespace {
+
+using testsupport::fatal_message;
 
 using imgtest::Bytes;
 
@@ -50,17 +53,6 @@ protected:
         std::free(tex.imageData);
         tex.imageData = nullptr;
         return out;
-    }
-
-    template <class F>
-    std::string fatal_message(F f)
-    {
-        try {
-            f();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "(no fatal error)";
     }
 
     std::vector<std::string> boxes;
@@ -100,8 +92,9 @@ TEST_F(RasterImages, BmpWidthsOneToFiveWithAndWithoutImageSizeField)
             EXPECT_EQ(tex.format, GL_RGBA);
             const Bytes got = top_first(tex);
             EXPECT_EQ(got, rgba_of(rgb));
-            if (imgtest::have_imagemagick())
+            if (imgtest::have_imagemagick()) {
                 EXPECT_EQ(got, imgtest::reference_rgba(file));
+            }
         }
     // ImageMagick's own 24-bit BMPs read the same.
     if (imgtest::have_imagemagick()) {
@@ -189,9 +182,10 @@ TEST_F(RasterImages, JpegKindsAgainstReference)
         for (size_t i = 0; i < got.size(); i++)
             worst = std::max(worst, std::abs(int(got[i]) - int(want[i])));
         EXPECT_LE(worst, 1);
-        if (std::string(c.name) == "greyscale")
+        if (std::string(c.name) == "greyscale") {
             for (size_t i = 0; i < got.size(); i += 4)
                 ASSERT_TRUE(got[i] == got[i + 1] && got[i] == got[i + 2]);
+        }
     }
     for (const char* colour : {"#00FF00", "#0000FF"}) {
         const std::string file = path("flat.jpg");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/messagebox.h"
+#include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "system/fatal_error.h"
 #include "util/texture/image_fixtures.h"
@@ -14,6 +15,8 @@
 #include "util/texture/texturecube.h"
 
 namespace {
+
+using testsupport::fatal_message;
 
 using imgtest::Bytes;
 
@@ -51,17 +54,6 @@ protected:
         if (imgOut)
             *imgOut = img;
         return path(name);
-    }
-
-    template <class F>
-    std::string fatal_message(F f)
-    {
-        try {
-            f();
-        } catch (const FatalErrorException& e) {
-            return e.what();
-        }
-        return "(no fatal error)";
     }
 
     std::vector<std::string> boxes;
