@@ -28,6 +28,13 @@ int fieldSize(DialogText text)
     return isNumber(text) ? 4 : 2 * (textLength(text) + 1);
 }
 
+// An item's bytes at the most: the fixed fields, class and text, the empty
+// creation data and up to three bytes of alignment.
+int itemSize(DialogText text, DialogText windowClass)
+{
+    return 18 + fieldSize(windowClass) + fieldSize(text) + 2 + 3;
+}
+
 std::uint8_t* put16(std::uint8_t* p, std::uint16_t v)
 {
     p[0] = static_cast<std::uint8_t>(v & 0xFF);
@@ -122,8 +129,7 @@ DialogTemplate* DialogTemplate::begin(int size, int x, int y, int width, int hei
 
 void DialogTemplate::grow(DialogTemplate* t, DialogText text, DialogText windowClass)
 {
-    const int itemSize = 18 + fieldSize(windowClass) + fieldSize(text) + 2 + 3;
-    if (itemSize < t->free)
+    if (itemSize(text, windowClass) < t->free)
         return;
     const std::ptrdiff_t offset = t->next - t->buffer;
     auto* bigger = static_cast<std::uint8_t*>(std::realloc(t->buffer, static_cast<std::size_t>(t->capacity) * 2));
@@ -143,8 +149,7 @@ DialogTemplate* DialogTemplate::addItem(DialogTemplate* t, DialogText text, std:
     if (!t)
         return nullptr;
     grow(t, text, windowClass);
-    const int itemSize = 18 + fieldSize(windowClass) + fieldSize(text) + 2 + 3;
-    if (itemSize > t->free) {
+    if (itemSize(text, windowClass) > t->free) {
         // An item bigger than one doubling can hold: give up the template.
         std::free(t->buffer);
         delete t;
