@@ -10,12 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool ready = [] {
-        fuzz_init();
-        set_datafile_mode(DataFileMode::Off);
-        return true;
-    }();
-    (void)ready;
+    fuzz_init(DataFileMode::Off);
     const std::string path = fuzz_write_input(nullptr, 0, ".als");
     gzFile gz = gzopen(path.c_str(), "wb1");
     if (size > 0)

@@ -10,12 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const bool ready = [] {
-        fuzz_init();
-        set_datafile_mode(DataFileMode::Read);
-        return true;
-    }();
-    (void)ready;
+    fuzz_init(DataFileMode::Read);
     const std::string path = fuzz_write_input(data, size, ".vlm");
     datafile_read = false;
     try {

@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::string directory;
     static std::string notes;
     static const bool ready = [] {
-        fuzz_init();
-        set_datafile_mode(DataFileMode::Off);
+        fuzz_init(DataFileMode::Off);
         VelmoSystem::musicFile = "";
         VelmoSystem::syncClient = 0;
         notes = notesFile();

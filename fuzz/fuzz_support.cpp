@@ -23,10 +23,16 @@ BOOL SwapBuffers(HDC) { return 0; }
 int MessageBoxA(HWND, const char*, const char*, UINT) { std::abort(); }
 void loading_tick(float, bool) { std::abort(); }
 
-void fuzz_init()
+void fuzz_init(std::optional<int> mode)
 {
-    set_fatal_error_throws(true);
-    set_loading_tick_hook([](float, bool) {});
+    static const bool ready = [mode] {
+        set_fatal_error_throws(true);
+        set_loading_tick_hook([](float, bool) {});
+        if (mode)
+            set_datafile_mode(*mode);
+        return true;
+    }();
+    (void)ready;
 }
 
 std::string fuzz_write_input(const std::uint8_t* data, std::size_t size, const char* suffix)
