@@ -245,18 +245,7 @@ void SceneManager::run()
         active[i] = sceneIndex(music->getSyncValue(kActiveSceneTracks[i]));
 
     // Scenes 1st to 3rd into the multisampled framebuffer, resolved into 1.
-    fbos[0]->push(true);
-    for (int i = 0; i < 3; ++i) {
-        if (active[i] < 0)
-            continue;
-        resetGLState();
-        scenes[active[i]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
-        scenes[active[i]]->draw();
-    }
-    fbos[0]->pop();
-    fbos[1]->push(true);
-    fbos[0]->blit();
-    fbos[1]->pop();
+    drawScenes(active, 3);
     int current = 1;
 
     std::vector<std::pair<int, float>> enabled;
@@ -267,14 +256,7 @@ void SceneManager::run()
     }
 
     if (enabled.empty()) {
-        static ShaderProgram* copyProgram =
-            new ShaderProgram(make_texture2d_shader("SceneManager"));
-        static const mat4 copyProjection(1);
-        resetGLState();
-        copyProgram->bind();
-        copyProgram->set_mat4("ProjectionMatrix", copyProjection.data(), 1, false);
-        setViewRect();
-        fbos[current]->draw();
+        drawToView(fbos[current], false);
     } else {
         std::stable_sort(enabled.begin(), enabled.end(), comparePostProcOrder);
         for (std::size_t k = 0; k < enabled.size(); ++k) {
@@ -299,28 +281,8 @@ void SceneManager::run()
     }
 
     // The overlay scene, blended over the finished picture.
-    fbos[0]->push(true);
-    if (active[3] >= 0) {
-        resetGLState();
-        scenes[active[3]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
-        scenes[active[3]]->draw();
-    }
-    fbos[0]->pop();
-    fbos[1]->push(true);
-    fbos[0]->blit();
-    fbos[1]->pop();
-    {
-        static ShaderProgram* overlayProgram =
-            new ShaderProgram(make_texture2d_shader("SceneManager"));
-        static const mat4 overlayProjection(1);
-        resetGLState();
-        overlayProgram->bind();
-        overlayProgram->set_mat4("ProjectionMatrix", overlayProjection.data(), 1, false);
-        setViewRect();
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        fbos[1]->draw();
-    }
+    drawScenes(active + 3, 1);
+    drawToView(fbos[1], true);
 
     if (dumping)
         dumpFrame();
@@ -334,6 +296,37 @@ void SceneManager::run()
         if (music->getBytePosition() == position)
             endDump();
     }
+}
+
+void SceneManager::drawScenes(const int* indices, int count)
+{
+    fbos[0]->push(true);
+    for (int i = 0; i < count; ++i) {
+        if (indices[i] < 0)
+            continue;
+        resetGLState();
+        scenes[indices[i]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
+        scenes[indices[i]]->draw();
+    }
+    fbos[0]->pop();
+    fbos[1]->push(true);
+    fbos[0]->blit();
+    fbos[1]->pop();
+}
+
+void SceneManager::drawToView(FBO* fbo, bool blend)
+{
+    static ShaderProgram* program = new ShaderProgram(make_texture2d_shader("SceneManager"));
+    static const mat4 projection(1);
+    resetGLState();
+    program->bind();
+    program->set_mat4("ProjectionMatrix", projection.data(), 1, false);
+    setViewRect();
+    if (blend) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    fbo->draw();
 }
 
 void SceneManager::dumpFrame()

@@ -78,6 +78,11 @@ private:
     // The scene index a track value names, or -1.
     int sceneIndex(float trackValue) const;
     void setViewRect();
+    // Draws the scenes of the given indices (-1: none) into the multisampled
+    // framebuffer and resolves it into the second.
+    void drawScenes(const int* indices, int count);
+    // Draws fbo into the letterboxed view, blended over it or not.
+    void drawToView(FBO* fbo, bool blend);
     void dumpFrame();
     void endDump();
 };
