@@ -139,26 +139,27 @@ bool ShaderProgram::compile()
 
 namespace {
 
-std::string shader_log(GLuint shader)
+// The info log of a shader (glGetShaderiv, glGetShaderInfoLog) or a program
+// (glGetProgramiv, glGetProgramInfoLog).
+std::string info_log(GLuint object, PFNGLGETSHADERIVPROC get_param, PFNGLGETSHADERINFOLOGPROC get_log)
 {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    get_param(object, GL_INFO_LOG_LENGTH, &length);
     if (length <= 0)
         return std::string();
     std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    get_log(object, length, nullptr, log.data());
     return std::string(log.data());
+}
+
+std::string shader_log(GLuint shader)
+{
+    return info_log(shader, glGetShaderiv, glGetShaderInfoLog);
 }
 
 std::string program_log(GLuint program)
 {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0)
-        return std::string();
-    std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
-    glGetProgramInfoLog(program, length, nullptr, log.data());
-    return std::string(log.data());
+    return info_log(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 bool compile_stage(GLuint shader, const char* source)
