@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "system/fatal_error.h"
@@ -33,6 +34,9 @@ std::vector<float> Music::getNoteValues(int track, float beat)
 
     float latest = -1.0f;
     std::vector<std::uint32_t> held;
+    // The modulators' controller values at this beat, read from their lanes
+    // for the first note only: they are the same for every note.
+    std::vector<std::optional<int>> controllerValues(t.modulators.size());
     for (std::size_t i = 0; i < t.notes.size(); ++i) {
         const Note& note = t.notes[i];
         int depth = 0;
@@ -62,12 +66,15 @@ std::vector<float> Music::getNoteValues(int track, float beat)
             continue;
         }
         float value = 1.0f;
-        for (Modulator* modulator : t.modulators) {
+        for (std::size_t m = 0; m < t.modulators.size(); ++m) {
+            Modulator* modulator = t.modulators[m];
             const int controller = modulator->getController();
             if (controller >= 0) {
-                const int v = getControllerValue(track, static_cast<std::uint8_t>(controller), beat);
-                if (v >= 0)
-                    modulator->setControllerValue(v);
+                std::optional<int>& v = controllerValues[m];
+                if (!v)
+                    v = getControllerValue(track, static_cast<std::uint8_t>(controller), beat);
+                if (*v >= 0)
+                    modulator->setControllerValue(*v);
             }
             value *= modulator->evaluate(bpm, beat, lastOff, lastOn);
         }
