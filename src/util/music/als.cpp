@@ -44,6 +44,59 @@ const char* requiredAttribute(TiXmlElement* element, const char* name)
     return value;
 }
 
+// Where a clip plays on the arrangement, and its loop.
+struct ClipSpan {
+    double start;
+    double end;
+    bool looping;
+    float loopLength;
+};
+
+// One key's notes in a clip, unrolled through the clip's loop and appended to
+// the track's note of that key (a note made here that gets no events goes
+// again).
+void readKeyTrack(NoteTrack& track, TiXmlElement* keyTrack, const ClipSpan& clip)
+{
+    int keyValue = 0;
+    child(keyTrack, "MidiKey")->Attribute("Value", &keyValue);
+    const std::uint8_t key = static_cast<std::uint8_t>(keyValue & 0xff);
+    std::size_t index = 0;
+    while (index < track.notes.size() && track.notes[index].key != key)
+        ++index;
+    if (index == track.notes.size()) {
+        track.notes.emplace_back();
+        track.notes.back().key = key;
+        track.notes.back().name = noteName(key);
+    }
+    Note& note = track.notes[index];
+    TiXmlElement* noteEvents = child(keyTrack, "Notes");
+
+    float offset = static_cast<float>(clip.start);
+    int passes = 0;
+    while (true) {
+        if (++passes > kMaxLoopPasses)
+            FATAL_ERROR("Ableton clip loops more than " + std::to_string(kMaxLoopPasses) + " times");
+        for (TiXmlElement* ev = noteEvents->FirstChildElement("MidiNoteEvent"); ev;
+             ev = ev->NextSiblingElement("MidiNoteEvent")) {
+            const double t = realAttribute(ev, "Time");
+            const double d = realAttribute(ev, "Duration");
+            if (static_cast<double>(offset) + t >= clip.end)
+                break;
+            track.events_read++;
+            note.events.push_back(static_cast<float>(offset + t));
+            note.events.push_back(static_cast<float>(-(offset + t + d)));
+        }
+        const float next = offset + clip.loopLength;
+        if (!clip.looping || clip.end < next)
+            break;
+        if (!(next > offset))
+            FATAL_ERROR("Ableton clip loop too short to advance");
+        offset = next;
+    }
+    if (note.events.empty() && index == track.notes.size() - 1)
+        track.notes.pop_back();
+}
+
 } // namespace
 
 AbletonSet::AbletonSet(std::string path) : NoteData(path)
@@ -94,48 +147,11 @@ void AbletonSet::readTracks(TiXmlElement* tracksElement)
             if (looping && !(loopEnd > loopStart))
                 FATAL_ERROR("Ableton clip loop end is not after its start");
 
+            const ClipSpan span{start, end, looping, loopLength};
             TiXmlElement* keyTracks = child(child(clip, "Notes"), "KeyTracks");
             for (TiXmlElement* keyTrack = keyTracks->FirstChildElement("KeyTrack"); keyTrack;
-                 keyTrack = keyTrack->NextSiblingElement("KeyTrack")) {
-                int keyValue = 0;
-                child(keyTrack, "MidiKey")->Attribute("Value", &keyValue);
-                const std::uint8_t key = static_cast<std::uint8_t>(keyValue & 0xff);
-                std::size_t index = 0;
-                while (index < track.notes.size() && track.notes[index].key != key)
-                    ++index;
-                if (index == track.notes.size()) {
-                    track.notes.emplace_back();
-                    track.notes.back().key = key;
-                    track.notes.back().name = noteName(key);
-                }
-                Note& note = track.notes[index];
-                TiXmlElement* noteEvents = child(keyTrack, "Notes");
-
-                float offset = static_cast<float>(start);
-                int passes = 0;
-                while (true) {
-                    if (++passes > kMaxLoopPasses)
-                        FATAL_ERROR("Ableton clip loops more than " + std::to_string(kMaxLoopPasses) + " times");
-                    for (TiXmlElement* ev = noteEvents->FirstChildElement("MidiNoteEvent"); ev;
-                         ev = ev->NextSiblingElement("MidiNoteEvent")) {
-                        const double t = realAttribute(ev, "Time");
-                        const double d = realAttribute(ev, "Duration");
-                        if (static_cast<double>(offset) + t >= end)
-                            break;
-                        track.events_read++;
-                        note.events.push_back(static_cast<float>(offset + t));
-                        note.events.push_back(static_cast<float>(-(offset + t + d)));
-                    }
-                    const float next = offset + loopLength;
-                    if (!looping || end < next)
-                        break;
-                    if (!(next > offset))
-                        FATAL_ERROR("Ableton clip loop too short to advance");
-                    offset = next;
-                }
-                if (note.events.empty() && index == track.notes.size() - 1)
-                    track.notes.pop_back();
-            }
+                 keyTrack = keyTrack->NextSiblingElement("KeyTrack"))
+                readKeyTrack(track, keyTrack, span);
         }
         if (track.events_read > 0)
             tracks.push_back(track);
