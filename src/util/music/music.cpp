@@ -78,6 +78,15 @@ void readDenominator(TiXmlElement* element, int* value, bool* triplet)
         *triplet = true;
 }
 
+// The description or template file at path, parsed into document.
+void loadXmlFile(TiXmlDocument& document, const std::string& path)
+{
+    int size = 0;
+    std::unique_ptr<std::uint8_t, FreeBuffer> buffer(load_file(path.c_str(), "rb", &size, true));
+    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size)))
+        FATAL_ERROR("Could not load " + path + ". Error='" + document.ErrorDesc() + "'. Exiting.\n");
+}
+
 // A child element the description needs; `path` names the parent in the
 // message ("arp_element" gives "arp_element->FirstChildElement( "octaves" )
 // is NULL").
@@ -293,12 +302,8 @@ void Music::loadDescription(std::string path)
 {
     if (dummy_mode)
         FATAL_ERROR("Failed assert !dummy_mode");
-    int size = 0;
-    std::unique_ptr<std::uint8_t, FreeBuffer> buffer(load_file(path.c_str(), "rb", &size, true));
     TiXmlDocument document;
-    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size)))
-        FATAL_ERROR("Could not load " + path + ". Error='" + document.ErrorDesc() + "'. Exiting.\n");
-    buffer.reset();
+    loadXmlFile(document, path);
 
     const std::size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -422,12 +427,8 @@ void Music::loadTemplate(std::string path, Modulator* modulator)
 {
     if (dummy_mode)
         FATAL_ERROR("Failed assert !dummy_mode");
-    int size = 0;
-    std::unique_ptr<std::uint8_t, FreeBuffer> buffer(load_file(path.c_str(), "rb", &size, true));
     TiXmlDocument document;
-    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size)))
-        FATAL_ERROR("Could not load " + path + ". Error='" + document.ErrorDesc() + "'. Exiting.\n");
-    buffer.reset();
+    loadXmlFile(document, path);
 
     TiXmlElement* element = document.FirstChildElement("unit");
     if (!element)
