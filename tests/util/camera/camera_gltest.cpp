@@ -15,17 +15,7 @@ using testsupport::fatal_message;
 
 class CameraGL : public gltest::GLTest {
 protected:
-    void SetUp() override
-    {
-        GLTest::SetUp();
-        set_fatal_error_throws(true);
-        set_message_box_responder([](const char*, const char*, UINT) { return IDOK; });
-    }
-    void TearDown() override
-    {
-        set_fatal_error_throws(false);
-        set_message_box_responder({});
-    }
+    testsupport::ThrowingFatalErrors fatalErrors;
     static void expect_near(const mat4& a, const mat4& b, float eps)
     {
         for (int i = 0; i < 16; i++)

@@ -26,15 +26,8 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        set_fatal_error_throws(true);
-        set_message_box_responder([](const char*, const char*, UINT) { return IDOK; });
         w = gltest::window_width();
         h = gltest::window_height();
-    }
-    void TearDown() override
-    {
-        set_fatal_error_throws(false);
-        set_message_box_responder({});
     }
 
     // Draws with the flat 3D program under an orthographic view of +-4.
@@ -58,6 +51,7 @@ protected:
         return (gltest::read_pixel(px, py) >> 24) > 128;
     }
 
+    testsupport::ThrowingFatalErrors fatalErrors;
     int w = 0, h = 0;
 };
 

@@ -22,18 +22,9 @@ using testsupport::fatal_message;
 
 class FBOGL : public gltest::GLTest {
 protected:
-    void SetUp() override
-    {
-        GLTest::SetUp();
-        set_fatal_error_throws(true);
-        set_message_box_responder([](const char*, const char*, UINT) { return IDOK; });
-    }
-    void TearDown() override
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        set_fatal_error_throws(false);
-        set_message_box_responder({});
-    }
+    void TearDown() override { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
+
+    testsupport::ThrowingFatalErrors fatalErrors;
 
     static ShaderProgram& colour_program()
     {

@@ -30,17 +30,7 @@ struct Box {
 
 class TextGL : public gltest::GLTest {
 protected:
-    void SetUp() override
-    {
-        GLTest::SetUp();
-        set_fatal_error_throws(true);
-        set_message_box_responder([](const char*, const char*, UINT) { return IDOK; });
-    }
-    void TearDown() override
-    {
-        set_fatal_error_throws(false);
-        set_message_box_responder({});
-    }
+    testsupport::ThrowingFatalErrors fatalErrors;
 
     // Lit pixels of the framebuffer's colour attachment.
     static Box lit_box(FBO& target)
