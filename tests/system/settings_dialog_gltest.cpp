@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "support/xdotool.h"
 #include "system/os_windows.h"
@@ -16,17 +17,49 @@
 
 namespace {
 
-// In a child process: waits for the dialog and types the keys.
-pid_t typeIntoDialog(const std::string& display, const std::string& keys)
+// Polls until the display shows `count` mapped windows; false after 10 s.
+bool waitForWindowCount(const std::string& display, size_t count)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end) {
+        if (e2e::windows(display).size() == count)
+            return true;
+        usleep(20000);
+    }
+    return false;
+}
+
+// In a child process: waits for the dialog and types each group of keys. A
+// group that opens a combo box's menu is followed by a wait for the menu to
+// appear, and the next group by a wait for it to close, so no key reaches the
+// dialog while a menu is still on its way; the last group answers the dialog. Should the dialog not answer, the
+// child ends it with Escape so the test fails instead of waiting forever.
+pid_t typeIntoDialog(const std::string& display, const std::vector<std::string>& groups)
 {
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
-        for (const e2e::Window& w : e2e::windows(display)) {
-            if (w.windowClass == "#32770")
-                _exit(e2e::press(display, w.id, keys) ? 0 : 2);
+        const std::vector<e2e::Window> shown = e2e::windows(display);
+        for (const e2e::Window& w : shown) {
+            if (w.windowClass != "#32770")
+                continue;
+            const size_t base = shown.size();
+            int code = 0;
+            for (size_t g = 0; g < groups.size(); ++g) {
+                const std::string& keys = groups[g];
+                const bool opensMenu = keys.size() >= 5 && keys.compare(keys.size() - 5, 5, "space") == 0;
+                const bool last = g + 1 == groups.size(); // answers the dialog, which then goes
+                const size_t expected = opensMenu ? base + 1 : last ? base - 1 : base;
+                if (!e2e::press(display, w.id, keys) || !waitForWindowCount(display, expected)) {
+                    code = 2;
+                    break;
+                }
+            }
+            if (code != 0)
+                e2e::press(display, w.id, "Escape Escape");
+            _exit(code);
         }
         usleep(20000);
     }
@@ -42,7 +75,8 @@ TEST(SettingsDialogOnScreen, KeyboardChoicesReachTheSettings)
 
     // Anti-aliasing: from "4x" up to "None"; aspect: from "16:9" up to
     // "4:3"; vsync off by its shortcut; Enter runs.
-    const pid_t typist = typeIntoDialog(server.display(), "Tab space Up Up Return Tab space Up Return alt+v Return");
+    const pid_t typist = typeIntoDialog(server.display(),
+        {"Tab space", "Up Up Return", "Tab space", "Up Return", "alt+v", "Return"});
     const int result = showSettingsDialog(nullptr, nullptr);
     int status = 0;
     waitpid(typist, &status, 0);
