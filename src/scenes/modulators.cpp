@@ -92,58 +92,41 @@ void Modulators::updateHistory(float beat, float lookAhead) {
 }
 
 // Samples never written hold a NaN; they are left out, and each run of
-// written samples is drawn as a strip of its own.
+// written samples is drawn as a strip of its own: first every note's filled
+// area, then every note's outline. An outline starts and ends on the track's
+// base line where its run reaches the newest or the oldest sample.
 void Modulators::plotTrack(ShaderProgram* shader, int t, int n) {
     const float y0 = float(n - 1 - t);
     const int notes = int(music->getNoteCount(t));
     const float* history = histories[t];
-    auto valueAt = [&](int j, int k) { return sample_at(history, j, writeIndex, k); };
     auto xAt = [](int k) { return float(kHistoryLength - 1 - k); };
 
-    for (int j = notes - 1; j >= 0; --j) {
-        const float f = float(j) / float(notes);
-        set_colour(shader, 0.0f, 1.0f - f, f, 0.6f);
-        bool open = false;
-        for (int k = 0; k < kHistoryLength; ++k) {
-            const float v = valueAt(j, k);
-            if (std::isnan(v)) {
-                if (open)
-                    glEnd();
-                open = false;
-                continue;
+    for (const bool filled : {true, false}) {
+        for (int j = notes - 1; j >= 0; --j) {
+            const float f = float(j) / float(notes);
+            set_colour(shader, 0.0f, 1.0f - f, f, filled ? 0.6f : 1.0f);
+            bool open = false;
+            for (int k = 0; k <= kHistoryLength; ++k) {
+                const float v = k < kHistoryLength ? sample_at(history, j, writeIndex, k) : NAN;
+                if (std::isnan(v)) {
+                    if (open) {
+                        if (!filled && k == kHistoryLength)
+                            glVertex2f(0.0f, y0);
+                        glEnd();
+                    }
+                    open = false;
+                    continue;
+                }
+                if (!open) {
+                    glBegin(filled ? GL_TRIANGLE_STRIP : GL_LINE_STRIP);
+                    if (!filled && k == 0)
+                        glVertex2f(float(kHistoryLength - 1), y0);
+                    open = true;
+                }
+                glVertex2f(xAt(k), y0 + 0.9f * v);
+                if (filled)
+                    glVertex2f(xAt(k), y0);
             }
-            if (!open)
-                glBegin(GL_TRIANGLE_STRIP);
-            open = true;
-            glVertex2f(xAt(k), y0 + 0.9f * v);
-            glVertex2f(xAt(k), y0);
-        }
-        if (open)
-            glEnd();
-    }
-    for (int j = notes - 1; j >= 0; --j) {
-        const float f = float(j) / float(notes);
-        set_colour(shader, 0.0f, 1.0f - f, f, 1.0f);
-        bool open = false;
-        for (int k = 0; k < kHistoryLength; ++k) {
-            const float v = valueAt(j, k);
-            if (std::isnan(v)) {
-                if (open)
-                    glEnd();
-                open = false;
-                continue;
-            }
-            if (!open) {
-                glBegin(GL_LINE_STRIP);
-                if (k == 0)
-                    glVertex2f(float(kHistoryLength - 1), y0);
-            }
-            open = true;
-            glVertex2f(xAt(k), y0 + 0.9f * v);
-        }
-        if (open) {
-            glVertex2f(0.0f, y0);
-            glEnd();
         }
     }
 }
