@@ -1,8 +1,8 @@
 #pragma once
 // A small world for drawing the production's scenes in tests: a temporary
 // folder holding an empty track file for every track the scene registers (so
-// each track starts at the default the scene gives it) and a link to the
-// repository's data/common, made the working folder; the music object in
+// each track starts at the default the scene gives it) and links to the
+// repository's data/common and data/scenes, made the working folder; the music object in
 // dummy mode with its clock frozen (no update, so the beat step stays 0);
 // hand-made note tracks; and a fixed tick count for the engines that seed
 // or step by it.
@@ -46,14 +46,10 @@ public:
         char pattern[] = "/tmp/velmo_scene_XXXXXX";
         folder = mkdtemp(pattern);
         fs::create_directories(folder + "/data/sync_tracker");
-        fs::create_directory_symlink(std::string(VELMO_SOURCE_DIR) + "/data/common", folder + "/data/common");
-        for (const std::string& name : trackNames) {
-            // A key count of 0: the track takes the default it is registered with.
-            FILE* f = std::fopen((folder + "/data/sync_tracker/_" + name + ".track").c_str(), "wb");
-            const unsigned char zero[4] = {0, 0, 0, 0};
-            std::fwrite(zero, 1, 4, f);
-            std::fclose(f);
-        }
+        for (const char* shared : {"common", "scenes"})
+            fs::create_directory_symlink(std::string(VELMO_SOURCE_DIR) + "/data/" + shared, folder + "/data/" + shared);
+        for (const std::string& name : trackNames)
+            writeEmptyTrack(name);
         previous = fs::current_path();
         fs::current_path(folder);
         VelmoSystem::musicFile = "";
@@ -103,9 +99,31 @@ public:
 
     void setTicks(unsigned long long ticks) { set_tick_count_override(true, ticks); }
 
+    // Registers the runtime's ten camera tracks with the runtime's defaults
+    // (eye (-15, -15, -15), target the origin, up +y, 45 degrees), as the
+    // scene manager does before it creates the scenes.
+    void addCameraTracks() {
+        const std::pair<const char*, float> tracks[] = {
+            {"cameraEyeX", -15}, {"cameraEyeY", -15}, {"cameraEyeZ", -15}, {"cameraDstX", 0},
+            {"cameraDstY", 0},   {"cameraDstZ", 0},   {"cameraUpX", 0},    {"cameraUpY", 1},
+            {"cameraUpZ", 0},    {"cameraFoV", 45}};
+        for (const auto& [name, value] : tracks) {
+            writeEmptyTrack(name);
+            music->addSyncValue(name, value, true);
+        }
+    }
+
     Music* music = nullptr;
 
 private:
+    // A key count of 0: the track takes the default it is registered with.
+    void writeEmptyTrack(const std::string& name) {
+        FILE* f = std::fopen((folder + "/data/sync_tracker/_" + name + ".track").c_str(), "wb");
+        const unsigned char zero[4] = {0, 0, 0, 0};
+        std::fwrite(zero, 1, 4, f);
+        std::fclose(f);
+    }
+
     std::string folder;
     std::filesystem::path previous;
 };
