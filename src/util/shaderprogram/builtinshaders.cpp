@@ -133,3 +133,22 @@ ShaderConstructor* make_texture_color2d_shader(std::string name)
     sc->add_frag_body_line("\tFragColor = texture2D( Texture, TexCoordFrag ) * Color;");
     return sc;
 }
+
+ShaderConstructor* make_billboard_shader(std::string name)
+{
+    ShaderConstructor* sc = new ShaderConstructor(std::move(name), "#version 120");
+    sc->add_vert_global_line("uniform vec3 right;");
+    sc->add_vert_global_line("uniform vec3 up;");
+    sc->add_vert_global_line("uniform float size;");
+    sc->add_vert_body_line("\t/* Rotate billboards to face eye coords */"
+                           "\tfloat rsign = gl_MultiTexCoord0.x - 0.5;"
+                           "\tfloat usign = gl_MultiTexCoord0.y - 0.5;"
+                           "\tvec3 vert = vec3( gl_Vertex ) + ( right * rsign + up * usign ) * size;"
+                           "\tgl_Position = gl_ModelViewProjectionMatrix * vec4( vert, gl_Vertex.w );"
+                           "\tgl_TexCoord[0] = gl_MultiTexCoord0;"
+                           "\t/* Make sure we pass on the glColor values from the GL state */"
+                           "\tgl_FrontColor = gl_Color;");
+    sc->add_frag_global_line("uniform sampler2D texture;");
+    sc->add_frag_body_line("gl_FragColor = texture2D( texture, gl_TexCoord[0].xy ) * gl_Color;");
+    return sc;
+}
