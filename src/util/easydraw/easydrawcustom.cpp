@@ -68,6 +68,12 @@ void EasyDrawCustom::rebuild()
         Attribute& att = attributes[i];
         if (!att.vbo)
             continue;
+        // An emptied slot takes no part in the draw.
+        if (att.count == 0) {
+            for (int j = 0; j < att.locations && i + j < VERTEX_ATTRIB_MAX; j++)
+                glDisableVertexAttribArray(i + j);
+            continue;
+        }
         if (att.divisor != 0) {
             const int32_t n = att.count / (att.locations * att.stride);
             if (instances == 0)

@@ -1,0 +1,1 @@
+	FragColor = MaterialDiffuse * texture( DiffuseMap, TexCoordFrag );

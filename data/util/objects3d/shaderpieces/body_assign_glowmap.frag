@@ -1,0 +1,1 @@
+	FragColor = MaterialGlow * texture( GlowMap, TexCoordFrag );

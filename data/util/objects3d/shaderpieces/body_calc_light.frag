@@ -1,0 +1,1 @@
+	color += calc_light( 0 );

@@ -1,0 +1,1 @@
+	color.rgb *= shadow_test();

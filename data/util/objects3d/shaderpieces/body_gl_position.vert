@@ -1,0 +1,1 @@
+	gl_Position = ProjectionMatrix * ModelViewMatrix * vec4( Position, 1.0 );

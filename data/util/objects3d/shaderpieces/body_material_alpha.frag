@@ -1,0 +1,1 @@
+	color.a = mixed_diffuse.a;

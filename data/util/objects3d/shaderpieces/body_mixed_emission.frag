@@ -1,0 +1,1 @@
+	mixed_emission = MaterialEmission;

@@ -1,0 +1,1 @@
+out vec4 FragColor;

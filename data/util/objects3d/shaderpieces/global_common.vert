@@ -1,0 +1,2 @@
+uniform mat4 ProjectionMatrix;
+uniform mat4 ModelViewMatrix;

@@ -1,0 +1,2 @@
+in vec3 cs_position;
+in vec3 cs_normal;

@@ -1,0 +1,3 @@
+layout( location = VERTEX_ATTRIB_NORMAL ) in vec3 Normal;
+out vec3 cs_position;
+out vec3 cs_normal;

@@ -1,0 +1,2 @@
+uniform sampler2D DiffuseMap;
+vec4 texcolor;

@@ -1,0 +1,2 @@
+uniform sampler2D NormalMap;
+in vec3 eyedir_tbn;
