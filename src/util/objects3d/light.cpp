@@ -102,6 +102,8 @@ void Light::set_shadows(bool on)
 
 void Light::create_shadow_map()
 {
+    if (shadow_cube_texture != 0 && shadow_fbo != 0)
+        return;
     if (shadow_cube_texture == 0) {
         glGenTextures(1, &shadow_cube_texture);
         glBindTexture(GL_TEXTURE_CUBE_MAP, shadow_cube_texture);

@@ -228,3 +228,48 @@ TEST_F(Objects3DGL, GeometryObjectBuffers)
 }
 
 }  // namespace
+
+namespace {
+
+// Node flags, read from the picture: a parent plane on the left and its
+// child's plane on the right, seen from above with back faces culled, so a
+// mirrored (clockwise) winding hides a plane.
+TEST_F(Objects3DGL, NodeFlagsAndMirroring)
+{
+    struct Case {
+        const char* what;
+        bool parentMirrored, childMirrored, parentVisible, parentDrawsObjects;
+        bool parentShown, childShown;
+    };
+    const Case cases[] = {
+        {"plain", false, false, true, true, true, true},
+        {"mirrored parent", true, false, true, true, false, false},
+        {"mirrored twice", true, true, true, true, false, true},
+        {"invisible parent", false, false, false, true, false, false},
+        {"parent objects off", false, false, true, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto scene = make_scene(vec3(0, 6, 0), vec3(0, 0, -1));
+        Mesh* plane = make_plane_mesh(1, 1, 1);
+        Node* parent = scene->add_object(plane, new Material(), nullptr);
+        parent->modelViewMatrices[0].translate(-1.5f, 0, 0);
+        Node* child = scene->add_object(plane, new Material(), parent);
+        child->modelViewMatrices[0].translate(3, 0, 0);
+        parent->mirrored = c.parentMirrored;
+        child->mirrored = c.childMirrored;
+        parent->visible = c.parentVisible;
+        parent->draw_objects = c.parentDrawsObjects;
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        const Picture p = render(*scene);
+        glDisable(GL_CULL_FACE);
+        int lx, rx, y;
+        project(*scene, vec3(-1.5f, 0, 0), lx, y);
+        project(*scene, vec3(1.5f, 0, 0), rx, y);
+        EXPECT_EQ(p.luma(lx, y) > 600, c.parentShown);
+        EXPECT_EQ(p.luma(rx, y) > 600, c.childShown);
+    }
+}
+
+}  // namespace
