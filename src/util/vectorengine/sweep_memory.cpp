@@ -1,0 +1,70 @@
+#include "util/vectorengine/sweep_memory.h"
+
+#include <algorithm>
+
+void* tess_alloc(const TessAllocator& allocator, unsigned size)
+{
+    void* p = allocator.allocate(allocator.userData, size);
+    if (!p)
+        throw TessFailure();
+    return p;
+}
+
+void tess_free(const TessAllocator& allocator, void* pointer)
+{
+    if (pointer)
+        allocator.free(allocator.userData, pointer);
+}
+
+int tess_bucket_size(int requested, int defaultSize)
+{
+    const int size = requested == 0 ? defaultSize : requested;
+    return std::clamp(size, 16, 4096);
+}
+
+TessBucket::TessBucket(const TessAllocator& allocator_, unsigned itemSize_, int bucketSize_)
+    : allocator(allocator_), itemSize(std::max<unsigned>(itemSize_, sizeof(FreeItem))), bucketSize(bucketSize_)
+{
+    itemSize = (itemSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
+}
+
+TessBucket::~TessBucket()
+{
+    while (blocks) {
+        Block* next = blocks->next;
+        tess_free(allocator, blocks);
+        blocks = next;
+    }
+}
+
+void TessBucket::add_block()
+{
+    const unsigned header = alignof(std::max_align_t);
+    auto* raw = static_cast<char*>(tess_alloc(allocator, header + itemSize * static_cast<unsigned>(bucketSize)));
+    Block* block = reinterpret_cast<Block*>(raw);
+    block->next = blocks;
+    blocks = block;
+    char* items = raw + header;
+    for (int i = bucketSize - 1; i >= 0; i--) {
+        auto* item = reinterpret_cast<FreeItem*>(items + static_cast<unsigned>(i) * itemSize);
+        item->next = freeList;
+        freeList = item;
+    }
+}
+
+void* TessBucket::alloc()
+{
+    // A new block is made while the free list holds no item or only one.
+    if (!freeList || !freeList->next)
+        add_block();
+    FreeItem* item = freeList;
+    freeList = item->next;
+    return item;
+}
+
+void TessBucket::free(void* item)
+{
+    auto* f = static_cast<FreeItem*>(item);
+    f->next = freeList;
+    freeList = f;
+}

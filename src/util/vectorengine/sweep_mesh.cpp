@@ -1,0 +1,210 @@
+#include "util/vectorengine/sweep_mesh.h"
+
+void tess_splice_rings(TessHalfEdge* a, TessHalfEdge* b)
+{
+    TessHalfEdge* aOnext = a->Onext;
+    TessHalfEdge* bOnext = b->Onext;
+    aOnext->Sym->Lnext = b;
+    bOnext->Sym->Lnext = a;
+    a->Onext = bOnext;
+    b->Onext = aOnext;
+}
+
+TessMesh::TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket)
+    : edges(allocator, sizeof(TessEdgePair), edgeBucket), vertices(allocator, sizeof(TessVertex), vertexBucket),
+      faces(allocator, sizeof(TessFace), faceBucket)
+{
+    vHead.next = vHead.prev = &vHead;
+    fHead.next = fHead.prev = &fHead;
+    eHead.next = eHead.prev = &eHead;
+    eHead.e.Sym = &eHead.sym;
+    eHead.sym.Sym = &eHead.e;
+    eHead.e.pair = eHead.sym.pair = &eHead;
+}
+
+TessHalfEdge* TessMesh::newEdge(TessEdgePair* before)
+{
+    TessEdgePair* pair = edges.make<TessEdgePair>();
+    TessHalfEdge* e = &pair->e;
+    TessHalfEdge* sym = &pair->sym;
+    e->pair = sym->pair = pair;
+    e->Sym = sym;
+    sym->Sym = e;
+    e->Onext = e;
+    e->Lnext = sym;
+    sym->Onext = sym;
+    sym->Lnext = e;
+    pair->next = before;
+    pair->prev = before->prev;
+    before->prev->next = pair;
+    before->prev = pair;
+    return e;
+}
+
+void TessMesh::attachVertex(TessHalfEdge* eOrig, TessVertex* before)
+{
+    TessVertex* v = vertices.make<TessVertex>();
+    v->next = before;
+    v->prev = before->prev;
+    before->prev->next = v;
+    before->prev = v;
+    v->anEdge = eOrig;
+    TessHalfEdge* e = eOrig;
+    do {
+        e->Org = v;
+        e = e->Onext;
+    } while (e != eOrig);
+}
+
+void TessMesh::attachFace(TessHalfEdge* eOrig, TessFace* before)
+{
+    TessFace* f = faces.make<TessFace>();
+    f->next = before;
+    f->prev = before->prev;
+    before->prev->next = f;
+    before->prev = f;
+    f->anEdge = eOrig;
+    // A face split off another keeps its side of the winding rule.
+    f->inside = before->inside;
+    TessHalfEdge* e = eOrig;
+    do {
+        e->Lface = f;
+        e = e->Lnext;
+    } while (e != eOrig);
+}
+
+void TessMesh::killVertex(TessVertex* v, TessVertex* newOrg)
+{
+    TessHalfEdge* eStart = v->anEdge;
+    TessHalfEdge* e = eStart;
+    do {
+        e->Org = newOrg;
+        e = e->Onext;
+    } while (e != eStart);
+    v->prev->next = v->next;
+    v->next->prev = v->prev;
+    vertices.free(v);
+}
+
+void TessMesh::killFace(TessFace* f, TessFace* newLface)
+{
+    TessHalfEdge* eStart = f->anEdge;
+    TessHalfEdge* e = eStart;
+    do {
+        e->Lface = newLface;
+        e = e->Lnext;
+    } while (e != eStart);
+    f->prev->next = f->next;
+    f->next->prev = f->prev;
+    faces.free(f);
+}
+
+void TessMesh::killEdge(TessHalfEdge* e)
+{
+    TessEdgePair* pair = e->pair;
+    pair->prev->next = pair->next;
+    pair->next->prev = pair->prev;
+    edges.free(pair);
+}
+
+TessHalfEdge* TessMesh::makeEdge()
+{
+    TessHalfEdge* e = newEdge(&eHead);
+    attachVertex(e, &vHead);
+    attachVertex(e->Sym, &vHead);
+    attachFace(e, &fHead);
+    return e;
+}
+
+void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
+{
+    if (a == b)
+        return;
+    const bool joiningVertices = b->Org != a->Org;
+    if (joiningVertices)
+        killVertex(b->Org, a->Org);
+    const bool joiningLoops = b->Lface != a->Lface;
+    if (joiningLoops)
+        killFace(b->Lface, a->Lface);
+    tess_splice_rings(b, a);
+    if (!joiningVertices) {
+        // One origin ring became two: b's ring gets a vertex of its own.
+        attachVertex(b, a->Org);
+        a->Org->anEdge = a;
+    }
+    if (!joiningLoops) {
+        // One face ring became two: b's ring gets a face of its own.
+        attachFace(b, a->Lface);
+        a->Lface->anEdge = a;
+    }
+}
+
+void TessMesh::deleteEdge(TessHalfEdge* e)
+{
+    TessHalfEdge* sym = e->Sym;
+    const bool joiningLoops = e->Lface != e->Rface();
+    if (joiningLoops)
+        killFace(e->Lface, e->Rface());
+
+    if (e->Onext == e) {
+        killVertex(e->Org, nullptr);
+    } else {
+        e->Rface()->anEdge = e->Oprev();
+        e->Org->anEdge = e->Onext;
+        tess_splice_rings(e, e->Oprev());
+        if (!joiningLoops)
+            attachFace(e, e->Lface);
+    }
+
+    if (sym->Onext == sym) {
+        killVertex(sym->Org, nullptr);
+        killFace(sym->Lface, nullptr);
+    } else {
+        e->Lface->anEdge = sym->Oprev();
+        sym->Org->anEdge = sym->Onext;
+        tess_splice_rings(sym, sym->Oprev());
+    }
+    killEdge(e);
+}
+
+TessHalfEdge* TessMesh::addEdgeVertex(TessHalfEdge* eOrg)
+{
+    TessHalfEdge* eNew = newEdge(&eHead);
+    tess_splice_rings(eNew, eOrg->Lnext);
+    eNew->Org = eOrg->Dst();
+    attachVertex(eNew->Sym, eNew->Org);
+    eNew->Lface = eNew->Sym->Lface = eOrg->Lface;
+    return eNew;
+}
+
+TessHalfEdge* TessMesh::splitEdge(TessHalfEdge* eOrg)
+{
+    TessHalfEdge* eNew = addEdgeVertex(eOrg)->Sym;
+    // Move eOrg's destination end from the old vertex to the new one.
+    tess_splice_rings(eOrg->Sym, eOrg->Sym->Oprev());
+    tess_splice_rings(eOrg->Sym, eNew);
+    eOrg->Sym->Org = eNew->Org;
+    eNew->Dst()->anEdge = eNew->Sym;
+    eNew->Sym->Lface = eOrg->Rface();
+    eNew->winding = eOrg->winding;
+    eNew->Sym->winding = eOrg->Sym->winding;
+    return eNew;
+}
+
+TessHalfEdge* TessMesh::connect(TessHalfEdge* eOrg, TessHalfEdge* eDst)
+{
+    TessHalfEdge* eNew = newEdge(&eHead);
+    TessHalfEdge* eNewSym = eNew->Sym;
+    const bool joiningLoops = eDst->Lface != eOrg->Lface;
+    if (joiningLoops)
+        killFace(eDst->Lface, eOrg->Lface);
+    tess_splice_rings(eNew, eOrg->Lnext);
+    tess_splice_rings(eNewSym, eDst);
+    eNew->Org = eOrg->Dst();
+    eNewSym->Org = eDst->Org;
+    eNew->Lface = eNewSym->Lface = eOrg->Lface;
+    eOrg->Lface->anEdge = eNewSym;
+    if (!joiningLoops)
+        attachFace(eNew, eOrg->Lface);
+    return eNew;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The half-edge mesh the sweep works on. Every edge is a pair of half-edges
+// (each other's Sym); around a vertex the half-edges leaving it form a ring
+// through Onext (counter-clockwise), around a face the half-edges with that
+// face on their left form a ring through Lnext (counter-clockwise).
+#include "util/vectorengine/sweep_memory.h"
+
+struct TessHalfEdge;
+struct TessRegion;
+
+struct TessVertex {
+    TessVertex* next = nullptr;
+    TessVertex* prev = nullptr;
+    TessHalfEdge* anEdge = nullptr; // some half-edge leaving this vertex
+    float coords[3] = {0, 0, 0};
+    double s = 0, t = 0; // projected position (double: crossings of near-parallel edges stay ordered)
+    int queueHandle = 0;
+    int index = -1;           // running input index, -1 when made by the sweep
+    int outIndex = -1;        // position in the result vertices
+};
+
+struct TessFace {
+    TessFace* next = nullptr;
+    TessFace* prev = nullptr;
+    TessHalfEdge* anEdge = nullptr; // some half-edge with this face on its left
+    int outIndex = -1;
+    bool inside = false;
+};
+
+struct TessEdgePair;
+
+struct TessHalfEdge {
+    TessHalfEdge* Sym = nullptr;
+    TessHalfEdge* Onext = nullptr;
+    TessHalfEdge* Lnext = nullptr;
+    TessVertex* Org = nullptr;
+    TessFace* Lface = nullptr;
+    TessRegion* region = nullptr; // the active region this edge bounds from above
+    TessEdgePair* pair = nullptr;
+    int winding = 0;              // winding change crossing from the right face to the left
+
+    TessVertex* Dst() const { return Sym->Org; }
+    TessFace* Rface() const { return Sym->Lface; }
+    TessHalfEdge* Oprev() const { return Sym->Lnext; }
+    TessHalfEdge* Lprev() const { return Onext->Sym; }
+    TessHalfEdge* Rprev() const { return Sym->Onext; }
+    TessHalfEdge* Dnext() const { return Sym->Onext->Sym; }
+};
+
+struct TessEdgePair {
+    TessHalfEdge e;
+    TessHalfEdge sym;
+    TessEdgePair* next = nullptr;
+    TessEdgePair* prev = nullptr;
+};
+
+class TessMesh {
+public:
+    TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket);
+    TessMesh(const TessMesh&) = delete;
+    TessMesh& operator=(const TessMesh&) = delete;
+
+    // A lone edge with two new vertices and one new face on both sides.
+    TessHalfEdge* makeEdge();
+    // Joins or splits the origin rings of a and b, and so the face rings
+    // through them, creating or destroying vertices and faces as needed.
+    void splice(TessHalfEdge* a, TessHalfEdge* b);
+    // Removes the edge, joining the faces on its sides or splitting a vertex.
+    void deleteEdge(TessHalfEdge* e);
+    // A new edge from eOrg's destination to a new vertex, in eOrg's left face.
+    TessHalfEdge* addEdgeVertex(TessHalfEdge* eOrg);
+    // Splits eOrg in two at a new vertex; returns the second half, eOrg->Lnext.
+    TessHalfEdge* splitEdge(TessHalfEdge* eOrg);
+    // A new edge from eOrg's destination to eDst's origin; when eOrg and eDst
+    // share a face it is split, the new face lying left of the new edge.
+    TessHalfEdge* connect(TessHalfEdge* eOrg, TessHalfEdge* eDst);
+
+    TessVertex vHead;
+    TessFace fHead;
+    TessEdgePair eHead;
+
+    int edge_bucket_size() const { return edges.bucket_size(); }
+    int vertex_bucket_size() const { return vertices.bucket_size(); }
+    int face_bucket_size() const { return faces.bucket_size(); }
+
+private:
+    TessHalfEdge* newEdge(TessEdgePair* before);
+    void attachVertex(TessHalfEdge* eOrig, TessVertex* before);
+    void attachFace(TessHalfEdge* eOrig, TessFace* before);
+    void killVertex(TessVertex* v, TessVertex* newOrg);
+    void killFace(TessFace* f, TessFace* newLface);
+    void killEdge(TessHalfEdge* e);
+
+    TessBucket edges;
+    TessBucket vertices;
+    TessBucket faces;
+};
+
+// Swaps the origin rings of a and b (the primitive all mesh changes use).
+void tess_splice_rings(TessHalfEdge* a, TessHalfEdge* b);
