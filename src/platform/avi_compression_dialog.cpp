@@ -1,11 +1,13 @@
 #include "platform/avi_compression_dialog.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_Hor_Value_Slider.H>
+#include <FL/Fl_Int_Input.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/Fl_Window.H>
@@ -15,6 +17,10 @@
 namespace {
 
 enum class Answer { Pending, Ok, Cancel };
+
+// What the quality field shows when the dialog opens: a picture a viewer
+// would accept, at a fraction of the full frames' size.
+constexpr int kStartPercent = 90;
 
 void on_ok(Fl_Widget*, void* answer) { *static_cast<Answer*>(answer) = Answer::Ok; }
 void on_cancel(Fl_Widget*, void* answer) { *static_cast<Answer*>(answer) = Answer::Cancel; }
@@ -38,11 +44,9 @@ bool run_avi_compression_dialog(DWORD& handler, DWORD& quality)
     const bool wasMjpeg = handler == AVI_HANDLER_MJPG;
     full.value(wasMjpeg ? 0 : 1);
     mjpeg.value(wasMjpeg ? 1 : 0);
-    Fl_Hor_Value_Slider slider(120, 100, 200, 25, "Quality (%)");
-    slider.align(FL_ALIGN_LEFT);
-    slider.bounds(1, 100);
-    slider.step(1);
-    slider.value(quality >= 100 && quality <= 10000 ? quality / 100 : 90);
+    Fl_Int_Input percent(120, 100, 60, 25, "&Quality (%):");
+    percent.align(FL_ALIGN_LEFT);
+    percent.value(std::to_string(kStartPercent).c_str());
     Fl_Return_Button ok(130, 150, 90, 28, "OK");
     ok.callback(on_ok, &answer);
     Fl_Button cancel(235, 150, 90, 28, "Cancel");
@@ -58,6 +62,8 @@ bool run_avi_compression_dialog(DWORD& handler, DWORD& quality)
     if (answer != Answer::Ok)
         return false;
     handler = mjpeg.value() ? AVI_HANDLER_MJPG : AVI_HANDLER_DIB;
-    quality = static_cast<DWORD>(slider.value()) * 100;
+    // An empty field keeps the starting value; others are held to 1 to 100.
+    const int typed = *percent.value() ? std::atoi(percent.value()) : kStartPercent;
+    quality = static_cast<DWORD>(std::clamp(typed, 1, 100)) * 100;
     return true;
 }

@@ -233,7 +233,7 @@ BOOL AVISaveOptions(HWND, UINT, int streamCount, PAVISTREAM* streams,
     if (const auto& responder = save_options_responder())
         return responder(chosen);
     DWORD handler = chosen.fccHandler;
-    DWORD quality = chosen.dwQuality;
+    DWORD quality = 0;
     if (!run_avi_compression_dialog(handler, quality))
         return FALSE;
     chosen.fccType = streamtypeVIDEO;

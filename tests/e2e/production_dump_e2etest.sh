@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # The whole production renders to AVI as scripts/play does without a display:
 # scripts/dump-video answers the settings dialog with "Get &avi" and the
-# compression dialog with Motion JPEG. The files carry video and audio of the
-# song's full length, and frames taken at several times are neither black nor
-# alike.
+# compression dialog with Motion JPEG at the quality asked for. The files
+# carry video and audio of the song's full length, and frames taken at
+# several times are neither black nor alike. Runs in a folder of its own.
+#   production_dump_e2etest.sh <velmorin>
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
 
 start_xvfb 960x540  # the whole show, about 4900 frames: kept small for CI
-"$source_dir/scripts/dump-video" "$binary_dir" || fail "dump-video exited with $?"
+make_run_dir "$1"
+VELMO_VIDEO_QUALITY=75 "$source_dir/scripts/dump-video" "$run_dir" || fail "dump-video exited with $?"
 
-cd "$binary_dir"
+cd "$run_dir"
 shopt -s nullglob
 files=("$title".[0-9][0-9].avi)
 [ ${#files[@]} -eq 1 ] || fail "expected one AVI part, found ${#files[@]}"
@@ -27,9 +29,12 @@ awk -v s="$song" -v v="$video" -v a="$audio" 'BEGIN {
 
 codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$avi")
 [ "$codec" = "mjpeg" ] || fail "video codec is '$codec', expected mjpeg"
+quality=$(ffmpeg -v error -i "$avi" -map 0:v -frames:v 1 -c:v copy -f mjpeg - | identify -format %Q jpg:-)
+[ "$quality" = "75" ] || fail "the frames' JPEG quality is '$quality', expected 75"
 
 # One small grey frame per sample time, one in each scene of the show.
-frames_dir=$(mktemp -d)
+frames_dir=$run_dir/frames
+mkdir "$frames_dir"
 for t in 15 35 60 85 110 130 150; do
     ffmpeg -v error -ss "$t" -i "$avi" -frames:v 1 -vf scale=80:45 -f rawvideo -pix_fmt gray \
         "$frames_dir/$t.gray" || fail "cannot extract the frame at ${t}s"
@@ -53,6 +58,4 @@ for i, a in enumerate(names):
         if diff < 2.0:
             sys.exit(f"frames {a} and {b} are alike (mean difference {diff:.2f})")
 PY
-rm -rf "$frames_dir"
-rm -f -- "$avi"  # a few hundred megabytes; scripts/play keeps its files
 echo "PASS: $avi"

@@ -22,11 +22,22 @@ start_xvfb() {
     read -r num <"$fifo"
     rm -f "$fifo"
     export DISPLAY=":$num"
-    trap 'stop_xvfb' EXIT
+    trap 'clean_up' EXIT
 }
 
-stop_xvfb() {
+# A temporary folder to run velmorin in, holding links to the program and to
+# the build's data.vlm, so that the files a test writes never touch the build
+# folder (where a user's own render may lie). Sets run_dir; removed on exit.
+make_run_dir() {
+    run_dir=$(mktemp -d)
+    trap 'clean_up' EXIT
+    ln -s "$binary_dir/data.vlm" "$run_dir/data.vlm"
+    ln -s "$1" "$run_dir/velmorin"
+}
+
+clean_up() {
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "${run_dir:-}" ] && rm -rf -- "$run_dir" || true
 }
 
 # Length in seconds of the song the production plays, from the audio file

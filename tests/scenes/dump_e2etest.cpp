@@ -25,6 +25,7 @@ struct Codec {
     const char* name;
     const char* keys;  // in the compression dialog
     const char* codecName;
+    int jpegQuality;  // of the frames; 0 for uncompressed ones
 };
 
 // A temporary project holding the production with its two-second song, and
@@ -137,6 +138,8 @@ TEST_P(DumpE2E, GetAviRendersTheShowWithItsSound)
         worst = std::max(worst, std::abs(song[i] - dumped[i]));
     EXPECT_LE(worst, 2);
     EXPECT_EQ(avitest::decode_video_bgr24(file).size(), 640u * 360 * 3 * 60);
+    if (GetParam().jpegQuality)
+        EXPECT_EQ(avitest::mjpeg_quality(file), GetParam().jpegQuality);
 }
 
 // Cancel (Escape) in the compression dialog: no video file can be opened,
@@ -167,8 +170,8 @@ TEST_F(DumpProject, CancelInTheCompressionDialogIsFatal)
 }
 
 INSTANTIATE_TEST_SUITE_P(Codecs, DumpE2E,
-    testing::Values(Codec{"Uncompressed", "Return", "rawvideo"},
-                    Codec{"MotionJpeg", "alt+m Return", "mjpeg"}),
+    testing::Values(Codec{"Uncompressed", "Return", "rawvideo", 0},
+                    Codec{"MotionJpeg", "alt+m Return", "mjpeg", 90}),  // as the dialog opens
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "support/avi_probe.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <sys/wait.h>
@@ -63,6 +64,16 @@ std::vector<std::uint8_t> decode_video_bgr24(const std::string& path)
     const std::string out = run_command("ffmpeg -v error -i " + shell_quote(path) +
                                         " -map 0:v -f rawvideo -pix_fmt bgr24 - 2>/dev/null");
     return std::vector<std::uint8_t>(out.begin(), out.end());
+}
+
+int mjpeg_quality(const std::string& path)
+{
+    int status = -1;
+    const std::string out = run_command("ffmpeg -v error -i " + shell_quote(path) +
+                                            " -map 0:v -frames:v 1 -c:v copy -f mjpeg - 2>/dev/null |"
+                                            " identify -format %Q jpg:- 2>/dev/null",
+                                        &status);
+    return status == 0 ? std::atoi(out.c_str()) : 0;
 }
 
 std::vector<std::int16_t> decode_audio_s16(const std::string& path)

@@ -24,6 +24,10 @@ std::vector<ProbedStream> probe_streams(const std::string& path, bool countFrame
 // Every video frame decoded to bgr24, top row first, frames back to back.
 std::vector<std::uint8_t> decode_video_bgr24(const std::string& path);
 
+// ImageMagick's estimate of the JPEG quality (1 to 100) of the first video
+// frame of a Motion JPEG file, from its quantisation tables; 0 when unreadable.
+int mjpeg_quality(const std::string& path);
+
 // The audio stream decoded to interleaved signed 16-bit samples.
 std::vector<std::int16_t> decode_audio_s16(const std::string& path);
 
