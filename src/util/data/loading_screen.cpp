@@ -7,6 +7,7 @@
 #include "platform/messages.h"
 #include "platform/timing.h"
 #include "system/fatal_error.h"
+#include "system/log_message.h"
 #include "system/os_windows.h"
 #include "system/velmosystem.h"
 #include "util/ascii/asciiengine.h"
@@ -152,6 +153,8 @@ void loading_fade_out()
     } while (now < end);
     loading_tick(0.0f, true);
     loading_finished = true;
+    // From here on Escape ends the show instead of aborting the load.
+    log_message("Loading finished\n");
 }
 
 void draw_progress_bar_screen(float alpha, int, int, int done, int total)
