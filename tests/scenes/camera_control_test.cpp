@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include "scenes.h"
 #include "support/scene_fixtures.h"
 #include "system/frame_timer.h"
@@ -107,13 +109,22 @@ TEST_F(CameraControlTest, F11TogglesFreeFlight)
     EXPECT_FLOAT_EQ(camera.get_vfov(), 45.0f);
 
     keys[122] = 0;
-    keys[107] = 1;  // keypad plus narrows the field of view by 60 degrees a second
-    for (int i = 0; i < 3; ++i) {
-        FrameTimer::update();
-        update_camera_control(&camera, keys, &input, 10.0f, music);
+    // Keypad plus narrows the field of view by 60 degrees a second, keypad
+    // minus widens it, both by the averaged frame time.
+    for (const auto& [key, sign] : {std::pair{107, -1.0f}, std::pair{109, 1.0f}}) {
+        keys[key] = 1;
+        const float start = camera.get_vfov();
+        float expected = start;
+        for (int i = 0; i < 3; ++i) {
+            usleep(20000);  // each frame lasts at least 20 ms
+            FrameTimer::update();
+            expected += sign * 60.0f * FrameTimer::frame_delta();
+            update_camera_control(&camera, keys, &input, 10.0f, music);
+        }
+        EXPECT_NEAR(camera.get_vfov(), expected, 1e-3f) << key;
+        EXPECT_GT(sign * (camera.get_vfov() - start), 1.0f) << key;  // 0.024 s at the least
+        keys[key] = 0;
     }
-    EXPECT_LE(camera.get_vfov(), 45.0f);
-    keys[107] = 0;
 
     keys[122] = 1;
     update_camera_control(&camera, keys, &input, 10.0f, music);  // off again

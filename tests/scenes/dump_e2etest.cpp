@@ -138,8 +138,9 @@ TEST_P(DumpE2E, GetAviRendersTheShowWithItsSound)
         worst = std::max(worst, std::abs(song[i] - dumped[i]));
     EXPECT_LE(worst, 2);
     EXPECT_EQ(avitest::decode_video_bgr24(file).size(), 640u * 360 * 3 * 60);
-    if (GetParam().jpegQuality)
+    if (GetParam().jpegQuality) {
         EXPECT_EQ(avitest::mjpeg_quality(file), GetParam().jpegQuality);
+    }
 }
 
 // Cancel (Escape) in the compression dialog: no video file can be opened,

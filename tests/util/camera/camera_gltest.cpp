@@ -133,11 +133,20 @@ TEST_F(CameraGL, MovesAlongItsOwnAxes)
     EXPECT_NEAR(e.y, 2.0f, 1e-5f);
     EXPECT_NEAR(e.z, -3.0f, 1e-5f) << "left of +x with y up is -z";
 
+    // A rotation about the camera's own axis: it turns where it stands
+    // (a rotation applied on the world side would carry the eye around).
     Camera r;
+    r.look_at(3, 4, 5, 0, 0, 0, 0, 1, 0);
+    const mat4 placed = r.get_view_matrix();
     r.rotate(90, 0, 1, 0);
-    mat4 want;
-    want.rotate(90, 0, 1, 0);
-    expect_near(r.get_view_matrix(), want, 1e-6f);
+    mat4 turn;
+    turn.rotate(90, 0, 1, 0);
+    expect_near(r.get_view_matrix(), turn * placed, 1e-5f);
+    vec3 stand(0, 0, 0);
+    r.get_view_matrix_inverse().transformPoint(stand);
+    EXPECT_NEAR(stand.x, 3.0f, 1e-4f);
+    EXPECT_NEAR(stand.y, 4.0f, 1e-4f);
+    EXPECT_NEAR(stand.z, 5.0f, 1e-4f);
     r.add_fov(5);
     EXPECT_EQ(r.get_vfov(), 4.0f);
     EXPECT_EQ(r.get_hfov(), 4.0f);

@@ -2,7 +2,10 @@
 // A small sync editor of our own on the loopback address, for driving the
 // sync client in tests. Accepts one connection at a time in a helper thread
 // (the client blocks on the greeting), then talks to it from the test.
+// Every wait gives up after kWaitSeconds, so that a client that never
+// connects or never writes fails the test instead of hanging it.
 #include <arpa/inet.h>
+#include <poll.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -16,6 +19,8 @@
 
 class EditorPeer {
 public:
+    static constexpr int kWaitSeconds = 5;
+
     EditorPeer()
     {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -46,9 +51,16 @@ public:
     void expectConnection(std::string answer = "hello, demo!")
     {
         acceptor_ = std::thread([this, answer] {
+            pollfd waiting{listener_, POLLIN, 0};
+            if (::poll(&waiting, 1, kWaitSeconds * 1000) != 1)
+                return;  // nobody connected: connection_ stays -1
             int s = ::accept(listener_, nullptr, nullptr);
+            if (s < 0)
+                return;
             int noDelay = 1;
             setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+            timeval limit{kWaitSeconds, 0};
+            setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
             char greeting[19];
             receivedGreeting_ = readAll(s, greeting, 19) ? std::string(greeting, 19) : std::string();
             ::send(s, answer.data(), answer.size(), MSG_NOSIGNAL);
@@ -57,11 +69,13 @@ public:
             connection_ = s;
         });
     }
-    // Waits until the connection is accepted and greeted.
-    void waitConnected()
+    // Waits until the connection is accepted and greeted; false when no
+    // client connected in time.
+    bool waitConnected()
     {
         if (acceptor_.joinable())
             acceptor_.join();
+        return connection_ >= 0;
     }
     const std::string& receivedGreeting() const { return receivedGreeting_; }
 

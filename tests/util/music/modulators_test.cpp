@@ -124,7 +124,10 @@ TEST(ArpSteps, UpDownOverTheHeldNotes)
     EXPECT_EQ(two, (std::vector<unsigned>{0, 1, 0, 1}));
     EXPECT_EQ(arp.step(0.0f, 7.3f, 0.0f, 1), 0u);
     EXPECT_EQ(arp.step(0.0f, 7.3f, 0.0f, 0), 0u);
-    EXPECT_EQ(arp.step(0.0f, 1e12f, 0.0f, 4), arp.step(0.0f, 1e12f, 0.0f, 4)); // huge beats stay defined
+    // Step counts past the unsigned range stay defined: they hold at
+    // 4294967295, which is 3 mod 6.
+    EXPECT_EQ(arp.step(0.0f, 1e12f, 0.0f, 4), 3u);
+    EXPECT_EQ(arp.step(0.0f, 1e12f, 0.0f, 5), 1u);  // 4294967295 mod 8 = 7, back to 1
 
     EXPECT_EQ(arp.evaluate(0.0f, 5.0f, 2.0f, 3.0f), 1.0f);
     EXPECT_EQ(arp.evaluate(0.0f, 5.0f, 3.0f, 3.0f), 0.0f);

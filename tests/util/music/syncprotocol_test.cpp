@@ -39,7 +39,7 @@ protected:
     {
         peer.expectConnection();
         ASSERT_EQ(SyncClient::connect(client, "127.0.0.1", peer.port()), 0);
-        peer.waitConnected();
+        ASSERT_TRUE(peer.waitConnected());
         EXPECT_EQ(peer.receivedGreeting(), "hello, synctracker!");
         for (const std::string& name : names) {
             SyncTrack* track = SyncClient::getTrack(client, name.c_str(), 7.0f);
@@ -79,7 +79,7 @@ TEST_F(SyncProtocol, WrongOrShortGreetingFails)
         EditorPeer bad;
         bad.expectConnection(answer);
         EXPECT_EQ(SyncClient::connect(client, "127.0.0.1", bad.port()), -1) << answer;
-        bad.waitConnected();
+        EXPECT_TRUE(bad.waitConnected());
         EXPECT_EQ(client->socket, -1);
         EXPECT_TRUE(bad.closedByClient());
     }
@@ -204,7 +204,7 @@ TEST_F(SyncProtocol, BadEditsCloseTheConnectionAndKeepEarlierKeys)
         peer.closeConnection();
         peer.expectConnection();
         ASSERT_EQ(SyncClient::connect(client, "127.0.0.1", peer.port()), 0);
-        peer.waitConnected();
+        ASSERT_TRUE(peer.waitConnected());
         EXPECT_EQ(peer.readGetTrack(), "a");
     }
 }
@@ -222,7 +222,7 @@ TEST_F(SyncProtocol, ReconnectRequestsEveryTrackAgainInOrder)
 
     peer.expectConnection();
     ASSERT_EQ(SyncClient::connect(client, "localhost", peer.port()), 0);
-    peer.waitConnected();
+    ASSERT_TRUE(peer.waitConnected());
     EXPECT_EQ(peer.readGetTrack(), "first");
     EXPECT_EQ(peer.readGetTrack(), "second");
     EXPECT_EQ(peer.readGetTrack(), "third");

@@ -156,8 +156,7 @@ TEST_F(RasterImages, BmpErrorCodes)
 
 TEST_F(RasterImages, JpegKindsAgainstReference)
 {
-    if (!imgtest::have_imagemagick())
-        GTEST_SKIP() << "ImageMagick's convert makes the JPEG corpus";
+    ASSERT_TRUE(imgtest::have_imagemagick()) << "ImageMagick's convert makes the JPEG corpus";
     struct Case {
         const char* name;
         const char* options;

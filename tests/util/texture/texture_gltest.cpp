@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/messagebox.h"
@@ -167,14 +168,24 @@ TEST_F(TextureGL, EmptyTexturesAndTheirFailures)
 TEST_F(TextureGL, LoadedTextureResizes)
 {
     Texture tex(write_png("r.png"), true, false);
+    const auto sampling = [&] {
+        GLint minFilter = 0, wrap = 0;
+        tex.bind(0);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+        return std::pair{minFilter, wrap};
+    };
     const GLuint before = tex.get_id();
+    const auto samplingBefore = sampling();
     EXPECT_TRUE(tex.resize(8, 2));
+    EXPECT_NE(tex.get_id(), before);     // a new GL object ...
+    EXPECT_FALSE(glIsTexture(before));   // ... and the old one deleted
+    EXPECT_EQ(sampling(), samplingBefore);  // with the same sampling
     EXPECT_EQ(tex.get_width(), 8);
     GLint w = 0;
     tex.bind(0);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
     EXPECT_EQ(w, 8);
-    (void)before;
 }
 
 TEST_F(TextureGL, CubeFacesUploadTopRowFirst)
