@@ -272,17 +272,23 @@ void SceneManager::run()
                 fbos[current]->draw();
             } else {
                 const int next = current % static_cast<int>(fbos.size() - 1) + 1;
-                fbos[next]->push(true);
+                // The pass draws every pixel with blending off, and nothing
+                // reads this framebuffer's depth: a clear would change nothing.
+                fbos[next]->push(!skipUnseenWork);
                 fbos[current]->draw();
-                fbos[next]->pop();
+                popFBO(fbos[next]);
                 current = next;
             }
         }
     }
 
-    // The overlay scene, blended over the finished picture.
-    drawScenes(active + 3, 1);
-    drawToView(fbos[1], true);
+    // The overlay scene, blended over the finished picture. When
+    // "ActiveScene4rd" names no scene the picture blended is fully
+    // transparent and changes nothing, so the step is left out.
+    if (active[3] >= 0 || !skipUnseenWork) {
+        drawScenes(active + 3, 1);
+        drawToView(fbos[1], true);
+    }
 
     if (dumping)
         dumpFrame();
@@ -308,10 +314,21 @@ void SceneManager::drawScenes(const int* indices, int count)
         scenes[indices[i]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
         scenes[indices[i]]->draw();
     }
-    fbos[0]->pop();
-    fbos[1]->push(true);
+    popFBO(fbos[0]);
+    // The blit replaces every pixel's colour, and nothing reads this
+    // framebuffer's depth: a clear would change nothing.
+    fbos[1]->push(!skipUnseenWork);
     fbos[0]->blit();
-    fbos[1]->pop();
+    popFBO(fbos[1]);
+}
+
+void SceneManager::popFBO(FBO* fbo)
+{
+    fbo->pop();
+    // The compositing framebuffers' textures have no mipmaps: pop leaves
+    // their chains alone, as nothing samples them.
+    if (!skipUnseenWork)
+        fbo->generate_mipmaps();
 }
 
 void SceneManager::drawToView(FBO* fbo, bool blend)

@@ -70,6 +70,11 @@ public:
     // the slices themselves are counted in whole sample frames.
     std::uint32_t samplesPerFrame = 0;
     std::uint8_t* pixels;
+    // On: the frame leaves out work that cannot change a pixel (clears that
+    // a full-screen pass overwrites, mip chains nobody samples, the overlay
+    // step when "ActiveScene4rd" names no scene). Off: every step runs in
+    // full; the benchmarks and the frame-comparison test run both ways.
+    bool skipUnseenWork = true;
 
     // Frames a dump of a production without music lasts (10 seconds).
     static constexpr std::uint32_t kSilentDumpFrames = 10 * 30;
@@ -81,6 +86,8 @@ private:
     // Draws the scenes of the given indices (-1: none) into the multisampled
     // framebuffer and resolves it into the second.
     void drawScenes(const int* indices, int count);
+    // FBO::pop; with the shortcuts off, also the mip chains nothing samples.
+    void popFBO(FBO* fbo);
     // Draws fbo into the letterboxed view, blended over it or not.
     void drawToView(FBO* fbo, bool blend);
     void dumpFrame();

@@ -169,10 +169,12 @@ void FBO::pop()
     glReadBuffer(static_cast<GLenum>(saved_read_buffer));
     glViewport(saved_viewport[0], saved_viewport[1], saved_viewport[2], saved_viewport[3]);
     fbo_pushed = -1;
-    generate_mipmaps();
+    rebuild_mipmaps(false);
 }
 
-void FBO::generate_mipmaps()
+void FBO::generate_mipmaps() { rebuild_mipmaps(true); }
+
+void FBO::rebuild_mipmaps(bool unsampledToo)
 {
     // Multisample textures have no mipmaps; generating on the 2D target
     // would touch whatever other texture is bound there.
@@ -180,7 +182,10 @@ void FBO::generate_mipmaps()
         return;
     for (size_t i = 0; i < color_textures.size(); i++) {
         bind_texture(static_cast<int>(i), 0);
-        glGenerateMipmap(GL_TEXTURE_2D);
+        // A texture made without mipmaps filters from level 0 only: levels
+        // built from it are never sampled.
+        if (unsampledToo || color_textures[i]->mipmaps)
+            glGenerateMipmap(GL_TEXTURE_2D);
     }
     glActiveTexture(GL_TEXTURE0);
 }

@@ -29,7 +29,10 @@ public:
     void add_mipmapped_color_attachment(GLenum internalFormat);
 
     void push(bool clear);
+    // Restores what push saved and rebuilds the mip chains of the colour
+    // textures made with mipmaps (the others filter from level 0 only).
     void pop();
+    // Rebuilds the mip chain of every colour texture.
     void generate_mipmaps();
     void blit();
     Texture* get_texture(unsigned index);
@@ -46,6 +49,9 @@ public:
 private:
     GLenum texture_target() const { return samples >= 2 ? GL_TEXTURE_2D_MULTISAMPLE : GL_TEXTURE_2D; }
     void check_status();
+    // Binds each colour texture on unit 0 in turn and rebuilds its mip
+    // chain: of every texture, or only of those made with mipmaps.
+    void rebuild_mipmaps(bool unsampledToo);
 
     int width;
     int height;

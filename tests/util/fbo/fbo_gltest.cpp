@@ -166,6 +166,24 @@ TEST_F(FBOGL, PopRegeneratesMipmaps)
     EXPECT_EQ(active, GL_TEXTURE0);
 }
 
+// A texture made without mipmaps filters from level 0 only: pop leaves its
+// chain unbuilt (still binding it on unit 0, as the rebuild does), and
+// generate_mipmaps builds it on request.
+TEST_F(FBOGL, PopLeavesChainsThatAreNeverSampled)
+{
+    FBO f(16, 16, FBO_TYPE_RGBA8, 0);
+    f.push(true);
+    f.pop();
+    GLint bound = 0, width = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), f.get_texture(0)->get_id());
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 0);
+    f.generate_mipmaps();
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 8);
+}
+
 TEST_F(FBOGL, MultisampleResolveBlendsEdges)
 {
     FBO ms(64, 64, FBO_TYPE_RGBA8, 4);

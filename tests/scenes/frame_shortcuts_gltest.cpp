@@ -1,0 +1,156 @@
+// The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
+// pass overwrites, mip chains nobody samples, the overlay step when
+// "ActiveScene4rd" names no scene) leave every frame of the show as it was:
+// the compiled-in production, from the packed data file of the build folder,
+// drawn at a table of times and track settings with the shortcuts off and on,
+// in a letterboxed window (bars at the top and bottom).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/timing.h"
+#include "support/gl_context.h"
+#include "support/scene_fixtures.h"
+#include "system/velmosystem.h"
+#include "util/data/data_layer.h"
+#include "util/data/datafile.h"
+#include "util/fbo/fbo.h"
+#include "util/music/music.h"
+
+namespace {
+
+constexpr int kSize = 256;  // the window; the 16:9 view is 256 x 144 at (0, 56)
+
+struct Difference {
+    int bytes = 0;  // colour bytes that differ
+    int most = 0;   // the largest difference of one byte
+};
+
+Difference compare(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)
+{
+    Difference d;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (i % 4 == 3)
+            continue;  // the window's alpha is not part of the picture
+        const int delta = std::abs(int(a[i]) - int(b[i]));
+        d.bytes += delta != 0;
+        d.most = std::max(d.most, delta);
+    }
+    return d;
+}
+
+class FrameShortcuts : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(gltest::ensure_context(kSize, kSize));
+        // The compiled-in production, read as the program reads it.
+        const int production = VelmoSystem::sceneSet;
+        scenetest::use_scene_settings(kSize, kSize, false, "", "");
+        VelmoSystem::sceneSet = production;
+        selectSceneSet();
+        ASSERT_EQ(chdir(VELMO_BINARY_DIR), 0);
+        set_datafile_mode(DataFileMode::Read);
+        read_datafile(VelmoSystem::dataFileName);
+        manager = new SceneManager();
+        manager->start();
+        manager->music->togglePause();  // the clock moves only when placed
+    }
+    static void TearDownTestSuite()
+    {
+        delete manager;
+        manager = nullptr;
+        set_tick_count_override(false, 0);
+    }
+
+    static std::vector<std::uint8_t> frame(bool skip)
+    {
+        manager->skipUnseenWork = skip;
+        manager->run();
+        return gltest::read_rgba(0, 0, kSize, kSize);
+    }
+
+    // Draws the frame at `seconds` with the shortcuts off, on and off again.
+    // The clock and the tick count stand still, and ten frames first let the
+    // scenes' own motion (which follows the beat's step) come to rest, so
+    // the two frames drawn without shortcuts must be equal.
+    static void expect_same_frames(float seconds, const std::string& what)
+    {
+        set_tick_count_override(true, 500000 + static_cast<unsigned long long>(seconds * 1000.0f));
+        manager->music->seekSeconds(seconds);
+        for (int i = 0; i < 10; ++i)
+            frame(true);
+        const auto full = frame(false);
+        const auto fast = frame(true);
+        const auto again = frame(false);
+        ASSERT_EQ(compare(full, again).bytes, 0) << what << ": the frame is not repeatable";
+        const Difference d = compare(full, fast);
+        // GL gives no exact guarantee across different paths: one step of
+        // 8-bit rounding is allowed, no more.
+        EXPECT_LE(d.most, 1) << what << ": " << d.bytes << " bytes differ";
+    }
+
+    static float show_seconds()
+    {
+        const Music* music = manager->music;
+        if (music->dummy_mode)
+            return SceneManager::kSilentDumpFrames / 30.0f;
+        return static_cast<float>(music->num_samples) / music->waveFormat.nChannels / music->waveFormat.nSamplesPerSec;
+    }
+
+    static SceneManager* manager;
+};
+
+SceneManager* FrameShortcuts::manager = nullptr;
+
+// Times spread over the whole show: every scene, the effects the timeline
+// gives them, the overlay where the timeline has one.
+TEST_F(FrameShortcuts, ShowFramesAreUnchanged)
+{
+    manager->resize(kSize, kSize);
+    const float length = show_seconds();
+    for (int k = 0; k < 16; ++k) {
+        const float t = length * (static_cast<float>(k) + 0.5f) / 16.0f;
+        expect_same_frames(t, "at " + std::to_string(t) + " s");
+    }
+}
+
+// Track settings the timeline may not reach: every filter on (four passes
+// between framebuffers 1 and 2), none, and an overlay scene; with a
+// multisampled and a plain first framebuffer (anti-aliasing "None").
+TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
+{
+    manager->resize(kSize, kSize);
+    const float t = show_seconds() * 0.3f;
+    const int last = static_cast<int>(manager->scenes.size()) - 1;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, float>> tracks;
+    };
+    const Case cases[] = {
+        {"every filter", {{"ppDither", 0}, {"ppFade", 1}, {"ppBlur", 2}, {"ppRadblur", 3}, {"ppFilm", 4},
+                          {"ppFadeValue", 0.3f}, {"ppRadblurStrength", 0.5f}}},
+        {"no filter", {{"ppDither", -1}, {"ppFade", -1}, {"ppBlur", -1}, {"ppRadblur", -1}, {"ppFilm", -1}}},
+        {"overlay", {{"ActiveScene1st", 0}, {"ActiveScene4rd", static_cast<float>(last)}}},
+        {"no overlay", {{"ActiveScene4rd", -1}}},
+        {"no scene", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
+    };
+    FBO* multisampled = manager->fbos[0];
+    FBO plain(multisampled->get_width(), multisampled->get_height(), FBO_TYPE_RGBA8, 0);
+    for (FBO* first : {multisampled, &plain}) {
+        manager->fbos[0] = first;
+        const std::string samples = first == multisampled ? "multisampled, " : "plain, ";
+        for (const Case& c : cases) {
+            for (const auto& [track, value] : c.tracks)
+                scenetest::set_track(manager->music, track, value);
+            expect_same_frames(t, samples + c.name);
+        }
+    }
+    manager->fbos[0] = multisampled;
+}
+
+}  // namespace
