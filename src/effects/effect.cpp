@@ -4,6 +4,8 @@
 
 namespace Effects {
 
+void Effect::render(float) { FATAL_ERROR("Virtual render called?"); }
+
 void PostProc::prepare(int, int, float, FBO*) {}
 
 void PostProc::apply(int, int, float) { FATAL_ERROR("Well this shouldn't happen..."); }

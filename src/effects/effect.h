@@ -1,4 +1,8 @@
 #pragma once
+// Effects::Effect: an effect a scene draws inside its own frame. The scene
+// sets it up through the effect's own operations and calls render() from its
+// draw, with its target framebuffer bound and its camera matrices loaded.
+//
 // Effects::PostProc: a full-screen filter of the scene manager's chain. It has
 // a name ("Blur"), named float parameters ("BlurScale", ...) whose tracks the
 // scene manager reads, and a shader program. apply() binds the program and
@@ -11,6 +15,18 @@
 class FBO;
 
 namespace Effects {
+
+class Effect {
+public:
+    Effect() = default;
+    // Scenes delete their effects through this base.
+    virtual ~Effect() = default;
+    Effect(const Effect&) = delete;
+    Effect& operator=(const Effect&) = delete;
+
+    // time: the subclass's own (the scenes pass the music beat).
+    virtual void render(float time);
+};
 
 class PostProc {
 public:

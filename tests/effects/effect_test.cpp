@@ -1,5 +1,6 @@
-// The post-processing base: parameter names, defaults, bounds, and the fatal
-// paths of a bad index and of a filter without its own apply.
+// The effect bases: the post-processing base's parameter names, defaults,
+// bounds, and the fatal paths of a bad index and of a filter without its own
+// apply; the scene-effect base's render and its destructor.
 #include <gtest/gtest.h>
 
 #include "effects/effect.h"
@@ -65,6 +66,29 @@ TEST_F(PostProcTest, BaseApplyIsFatalAndBasePrepareDoesNothing)
             }
         },
         FatalErrorException);
+}
+
+class CountingEffect : public Effects::Effect {
+public:
+    explicit CountingEffect(int* destroyed) : destroyed(destroyed) {}
+    ~CountingEffect() override { ++*destroyed; }
+    int* destroyed;
+};
+
+TEST_F(PostProcTest, SceneEffectBaseRenderIsFatalAndDeletesThroughTheBase)
+{
+    Effects::Effect base;
+    try {
+        base.render(1.0f);
+        ADD_FAILURE() << "render of the base did not stop";
+    } catch (const FatalErrorException& e) {
+        EXPECT_STREQ(e.what(), "Virtual render called?");
+        EXPECT_EQ(e.sourcePath, "src\\effects\\effect.cpp");
+    }
+    int destroyed = 0;
+    Effects::Effect* effect = new CountingEffect(&destroyed);
+    delete effect;
+    EXPECT_EQ(destroyed, 1);
 }
 
 }  // namespace

@@ -268,6 +268,13 @@ std::uint8_t* load_gz_file(const char* name, const char* openMode, int* outSize,
     return buffer.release();
 }
 
+bool data_file_available(const char* name)
+{
+    if (g_mode == DataFileMode::Read)
+        return find_entry(name) != nullptr;
+    return open_file(name, "rb") != nullptr;
+}
+
 void mark_loaded(const char* name)
 {
     if (g_mode != DataFileMode::Read)

@@ -25,6 +25,9 @@ int get_datafile_mode();
 std::uint8_t* load_file(const char* name, const char* openMode, int* outSize, bool addNul);
 // The same for a gzip-compressed file; the buffer holds the decompressed bytes.
 std::uint8_t* load_gz_file(const char* name, const char* openMode, int* outSize, bool addNul);
+// Whether load_file would find the file: read mode looks in the packed data
+// file's index, the other modes on the disk. Loads nothing and ticks nothing.
+bool data_file_available(const char* name);
 // A file used without being loaded through the layer (read mode: counts as loaded).
 void mark_loaded(const char* name);
 // The disk read behind load_file.

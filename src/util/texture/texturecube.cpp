@@ -57,6 +57,10 @@ bool TextureCube::load(const char* negx, const char* posx, const char* negy, con
         VELMO_ASSERT(width == tex_array[i].get_width());
         VELMO_ASSERT(height == tex_array[i].get_height());
     }
+    // OpenGL takes square cube faces only; any other size gives no texture.
+    if (width != height)
+        FATAL_ERROR("Cube map faces must be square, but " + std::string(negx) + " is " + std::to_string(width) +
+                    "x" + std::to_string(height));
     const size_t rowBytes = size_t(bpp / 8) * width;
     uint8_t** buffers[6] = {&data_negx, &data_posx, &data_negy, &data_posy, &data_negz, &data_posz};
     for (int i = 0; i < 6; i++) {
