@@ -7,12 +7,12 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <zlib.h>
 
 #include "system/fatal_error.h"
 #include "system/log_message.h"
 #include "util/data/loading_screen.h"
+#include "util/data/regular_file.h"
 
 std::vector<DataEntry*> data_entries;
 bool loading_finished = false;
@@ -21,11 +21,6 @@ namespace {
 
 int g_mode = DataFileMode::Off;
 std::function<void(float, bool)> g_tickHook;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct FreeDeleter {
     void operator()(std::uint8_t* p) const { std::free(p); }
@@ -40,25 +35,11 @@ void tick()
         loading_tick(1.0f, false);
 }
 
-// fopen, but a directory counts as a file that cannot be opened (as it is
-// where the assets were first packed).
+// fopen, but a directory, a FIFO or a device counts as a file that cannot be
+// opened (a directory is where the assets were first packed).
 FilePtr open_file(const char* name, const char* openMode)
 {
-    FilePtr f(std::fopen(name, openMode));
-    if (!f)
-        return nullptr;
-    struct stat st {};
-    if (fstat(fileno(f.get()), &st) == 0 && S_ISDIR(st.st_mode))
-        return nullptr;
-    return f;
-}
-
-long file_length(std::FILE* f)
-{
-    std::fseek(f, 0, SEEK_END);
-    const long length = std::ftell(f);
-    std::rewind(f);
-    return length;
+    return open_regular_file(name, openMode);
 }
 
 DataEntry* find_entry(const char* name)
@@ -242,20 +223,34 @@ std::uint8_t* load_gz_file(const char* name, const char* openMode, int* outSize,
     std::unique_ptr<gzFile_s, GzCloser> gz(gzopen(name, openMode));
     if (!gz)
         FATAL_ERROR("Argh, failed to open " + sname + "\n" + std::to_string(errno));
+    // zlib's own words for a damaged stream (bad check value, invalid
+    // codes), or that the stream ends too early.
+    const auto damage = [&gz, &sname] {
+        int code = Z_OK;
+        const char* text = gzerror(gz.get(), &code);
+        if (code == Z_OK || !text || !*text)
+            return std::string("the compressed data ends early");
+        std::string reason = text;
+        if (reason.rfind(sname + ": ", 0) == 0)
+            reason.erase(0, sname.size() + 2);
+        return reason;
+    };
     const int n = isize > 0 ? gzread(gz.get(), buffer.get(), isize) : 0;
     if (n <= 0)
-        FATAL_ERROR("Something went wrong reading from " + sname + ", we got return value " + std::to_string(n));
+        FATAL_ERROR("Something went wrong reading from " + sname + ", we got return value " + std::to_string(n) + ": " +
+                    (isize == 0 ? std::string("it holds no data") : damage()));
     if (static_cast<std::uint32_t>(n) != isize)
-        FATAL_ERROR("[TODO/FIXME] (gzip) flength of " + std::to_string(isize) + " does not match " +
-                    std::to_string(n) + "\n");
+        FATAL_ERROR("(gzip) " + sname + " is cut short: it holds " + std::to_string(n) + " of the " +
+                    std::to_string(isize) + " decompressed bytes its trailer claims (" + damage() + ")\n");
     // The stream must end here, and its check value must hold.
     unsigned char more = 0;
     const int tail = gzread(gz.get(), &more, 1);
     if (tail < 0)
-        FATAL_ERROR("Something went wrong reading from " + sname + ", we got return value " + std::to_string(tail));
+        FATAL_ERROR("Something went wrong reading from " + sname + ", we got return value " + std::to_string(tail) +
+                    ": " + damage());
     if (tail > 0)
-        FATAL_ERROR("[TODO/FIXME] (gzip) flength of " + std::to_string(isize) + " does not match the longer data of " +
-                    sname + "\n");
+        FATAL_ERROR("(gzip) " + sname + " holds more than the " + std::to_string(isize) +
+                    " decompressed bytes its trailer claims\n");
     if (gzclose(gz.release()) != Z_OK)
         FATAL_ERROR("Something went wrong reading from " + sname + ", the gzip stream is damaged");
 

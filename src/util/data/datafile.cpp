@@ -11,6 +11,7 @@
 #include "system/log_message.h"
 #include "util/data/data_layer.h"
 #include "util/data/huffman_codec.h"
+#include "util/data/regular_file.h"
 
 bool datafile_read = false;
 std::vector<std::string> temp_files;
@@ -23,19 +24,6 @@ constexpr std::uint8_t MinorVersion = 2;
 constexpr long PreambleSize = 21;
 const char ChunkTag[7] = "VLMDFC";
 constexpr std::size_t ChunkHeaderSize = 15;
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-long file_length(std::FILE* f)
-{
-    std::fseek(f, 0, SEEK_END);
-    const long length = std::ftell(f);
-    std::rewind(f);
-    return length;
-}
 
 void put_u32(std::uint8_t* p, std::uint32_t v)
 {
@@ -241,7 +229,10 @@ void read_datafile(const char* fileName)
         return;
     }
     const std::string name = fileName;
-    FilePtr f(std::fopen(fileName, "rb"));
+    bool notRegular = false;
+    FilePtr f = open_regular_file(fileName, "rb", &notRegular);
+    if (notRegular)
+        FATAL_ERROR("Failed to open data file " + name + " for reading: it is not a regular file.\n");
     if (!f)
         FATAL_ERROR("Failed to open data file " + name + " for reading.\n");
     const long length = file_length(f.get());

@@ -19,7 +19,7 @@ ShaderProgram::ShaderProgram(std::string vertexFile, std::string fragmentFile)
     fragment_file = std::move(fragmentFile);
     origin = 0;
     if (!compile())
-        FATAL_ERROR("Shader compile and link failed!");
+        FATAL_ERROR("Shader compile and link failed! (" + vertex_file + ", " + fragment_file + ")");
 }
 
 ShaderProgram::ShaderProgram(ShaderConstructor* constructor_)
@@ -29,7 +29,7 @@ ShaderProgram::ShaderProgram(ShaderConstructor* constructor_)
         FATAL_ERROR("Need to specify Shader Constructor!");
     origin = 1;
     if (!compile())
-        FATAL_ERROR("Shader compile and link failed!");
+        FATAL_ERROR("Shader compile and link failed! (generated program " + constructor->get_name() + ")");
 }
 
 ShaderProgram::~ShaderProgram()

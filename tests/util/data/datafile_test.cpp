@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <regex>
 #include <zlib.h>
 
@@ -215,6 +217,12 @@ TEST_F(DatafileTest, MissingOrEmptyFileIsFatal)
     EXPECT_EQ(fatal_message([&] { read(path("none.vlm")); }),
               "Failed to open data file " + path("none.vlm") + " for reading.\n");
     EXPECT_EQ(fatal_message([&] { read(write_file("zero.vlm", "")); }), "Negative or zero file length: 0");
+    // A FIFO would block start-up until something writes into it.
+    ASSERT_EQ(mkfifo(path("fifo.vlm").c_str(), 0600), 0);
+    EXPECT_EQ(fatal_message([&] { read(path("fifo.vlm")); }),
+              "Failed to open data file " + path("fifo.vlm") + " for reading: it is not a regular file.\n");
+    EXPECT_EQ(fatal_message([&] { read("/dev/zero"); }),
+              "Failed to open data file /dev/zero for reading: it is not a regular file.\n");
 }
 
 // The crafted bad files kept beside the fuzz targets: each stops with its

@@ -86,4 +86,36 @@ TEST_F(MusicExportTest, FailuresAreReportedNotConfirmed)
     EXPECT_TRUE(boxes.empty());
 }
 
+// Names that would write outside the current folder, or over the data file
+// the export reads, are refused before any file is written.
+TEST_F(MusicExportTest, NamesLeavingTheFolderAreRefusedBeforeAnythingIsWritten)
+{
+    set_datafile_mode(DataFileMode::Read);
+    const std::string kept = "the packed data file";
+    const struct {
+        const char* name;
+        const char* why;
+    } cases[] = {
+        {"data/music/mp3/../data.vlm", "it leads out of its folder"},
+        {"data\\mp3\\..\\..\\x.bin", "it leads out of its folder"},
+        {"/tmp/mp3/escape.mp3", "it is an absolute path"},
+        {"C:\\music\\song.mp3", "it is an absolute path"},
+        {"data/music/mp3/", "it names no file"},
+        {"data/mp3/.", "it names no file"},
+        {"data/music/mp3/data.vlm", "it would replace the data file data.vlm"},
+    };
+    for (const auto& c : cases) {
+        data_entries.clear();
+        write_file("data.vlm", kept);
+        add_entry("data/music/first.mp3", "first");
+        add_entry(c.name, "hostile");
+        EXPECT_EQ(fatal_message([] { export_mp3_files(); }),
+                  std::string("Refusing to export ") + c.name + " to the current folder: " + c.why);
+        EXPECT_EQ(read_file("data.vlm"), kept) << c.name;
+        EXPECT_FALSE(std::filesystem::exists("first.mp3")) << c.name;
+    }
+    EXPECT_TRUE(boxes.empty());
+}
+
 } // namespace
+

@@ -138,7 +138,7 @@ TEST_F(ShaderProgramGL, CompileFailureShowsLogThenStops)
 {
     ShaderConstructor* sc = new ShaderConstructor("Broken", "#version 420");
     sc->add_vert_body_line("\tthis is not glsl;");
-    expect_fatal([sc] { ShaderProgram p(sc); }, "Shader compile and link failed!");
+    expect_fatal([sc] { ShaderProgram p(sc); }, "Shader compile and link failed! (generated program Broken)");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Vertex shader compilation failed: ");
     EXPECT_EQ(boxes[0].text.rfind("--- Vertex shader compile failed, log:\n ", 0), 0u);
@@ -149,7 +149,8 @@ TEST_F(ShaderProgramGL, CompileFailureShowsLogThenStops)
     boxes.clear();
     write("words.vert", kVertexWithWords);
     write("bad.frag", "#version 420\nvoid main() { undefined_call(); }\n");
-    expect_fatal([] { ShaderProgram p("words.vert", "bad.frag"); }, "Shader compile and link failed!");
+    expect_fatal([] { ShaderProgram p("words.vert", "bad.frag"); },
+                 "Shader compile and link failed! (words.vert, bad.frag)");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Fragment shader compilation failed: bad.frag");
 }
@@ -158,7 +159,8 @@ TEST_F(ShaderProgramGL, LinkFailureShowsLogThenStops)
 {
     write("plain.vert", "#version 420\nvoid main() { gl_Position = vec4(0.0); }\n");
     write("needs.frag", "#version 420\nin vec4 NeverWritten;\nout vec4 F;\nvoid main() { F = NeverWritten; }\n");
-    expect_fatal([] { ShaderProgram p("plain.vert", "needs.frag"); }, "Shader compile and link failed!");
+    expect_fatal([] { ShaderProgram p("plain.vert", "needs.frag"); },
+                 "Shader compile and link failed! (plain.vert, needs.frag)");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Shader linking failed");
     EXPECT_EQ(boxes[0].text.rfind("--- Shader linking failed, log:\n ", 0), 0u);
