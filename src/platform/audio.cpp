@@ -359,7 +359,10 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, double seconds)
     lastError = BASS_OK;
     if (!(seconds > 0.0))
         return 0;
-    return static_cast<QWORD>(std::floor(seconds * s->rate)) * s->blockAlign();
+    // Far past any stream's end the count is clamped (converting a larger
+    // double, or infinity, to an integer is undefined).
+    const double frames = std::min(std::floor(seconds * s->rate), 1e15);
+    return static_cast<QWORD>(frames) * s->blockAlign();
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)

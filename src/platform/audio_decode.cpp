@@ -1,5 +1,6 @@
 #include "platform/audio_decode.h"
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -7,6 +8,26 @@
 #include <vorbis/vorbisfile.h>
 
 namespace {
+
+// The music object counts a song's 16-bit samples in 32 bits: a stream that
+// decodes to more is refused instead of being decoded on into memory.
+constexpr std::size_t kMaxSamples = 0xFFFFFFFFu;
+// The most 16-bit samples one byte of a compressed stream is taken to hold
+// when memory is set aside ahead of decoding; a stream's claimed length is
+// only a hint, and a longer stream grows its buffer as it decodes.
+constexpr std::size_t kReservePerByte = 64;
+
+// Appends n bytes of 16-bit samples; false when the song would grow too long.
+bool append_samples(DecodedAudio* out, const void* bytes, std::size_t n)
+{
+    const std::size_t count = n / 2;
+    const std::size_t at = out->samples.size();
+    if (count > kMaxSamples - at)
+        return false;
+    out->samples.resize(at + count);
+    std::memcpy(out->samples.data() + at, bytes, count * 2);
+    return true;
+}
 
 struct MemoryFile {
     const std::uint8_t* data;
@@ -60,9 +81,14 @@ bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
     out->channels = info->channels;
     out->rate = static_cast<int>(info->rate);
     out->isOgg = true;
+    // The last granule position gives the length; a damaged or hostile one
+    // can claim anything, so it reserves no more than the file's size allows.
     const ogg_int64_t total = ov_pcm_total(&vf, -1);
-    if (total > 0)
-        out->samples.reserve(static_cast<std::size_t>(total) * static_cast<std::size_t>(out->channels));
+    if (total > 0) {
+        const std::size_t claimed = static_cast<std::size_t>(std::min<ogg_int64_t>(total, kMaxSamples)) *
+                                    static_cast<std::size_t>(out->channels);
+        out->samples.reserve(std::min({claimed, size * kReservePerByte, kMaxSamples}));
+    }
     char buffer[16384];
     int section = 0;
     bool ok = true;
@@ -76,10 +102,10 @@ bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
             ok = false;
             break;
         }
-        const std::size_t count = static_cast<std::size_t>(n) / 2;
-        const std::size_t at = out->samples.size();
-        out->samples.resize(at + count);
-        std::memcpy(out->samples.data() + at, buffer, count * 2);
+        if (!append_samples(out, buffer, static_cast<std::size_t>(n))) {
+            ok = false;
+            break;
+        }
     }
     ov_clear(&vf);
     const std::size_t frame = static_cast<std::size_t>(out->channels);
@@ -124,11 +150,9 @@ bool decodeMp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
             out->channels = channels;
             haveFormat = true;
         }
-        if (done > 0) {
-            const std::size_t count = done / 2;
-            const std::size_t at = out->samples.size();
-            out->samples.resize(at + count);
-            std::memcpy(out->samples.data() + at, buffer, count * 2);
+        if (done > 0 && !append_samples(out, buffer, done)) {
+            ok = false;
+            break;
         }
         if (result == MPG123_NEED_MORE || result == MPG123_DONE)
             break;

@@ -1,5 +1,7 @@
 #include "scenes/textdrop.h"
 
+#include "scenes/trackvalues.h"
+
 #include "util/ascii/rawloader.h"
 #include "util/ascii/rotozoom.h"
 #include "util/music/music.h"
@@ -27,9 +29,9 @@ void TextDrop::setViewport(int width, int height) {
 void TextDrop::draw() {
     canvas.clear();
     rotozoom->draw();
-    const int x = int(music->getSyncValue("bigX"));
-    const int y = int(music->getSyncValue("bigY"));
-    const int flash = int(music->getSyncValue("flash"));
+    const int x = track_position(music->getSyncValue("bigX"));
+    const int y = track_position(music->getSyncValue("bigY"));
+    const int flash = flash_level(music->getSyncValue("flash"));
     // Unlike the other text-mode scenes, no flash leaves the rotozoomer.
     if (flash == 1)
         canvas.fill(32, 8, 8);

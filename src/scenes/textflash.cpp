@@ -1,7 +1,9 @@
 #include "scenes/textflash.h"
 
+#include "scenes/trackvalues.h"
+
 void flash_background(AsciiEngine& canvas, float flash) {
-    const int f = int(flash);
+    const int f = flash_level(flash);
     if (f <= 0)
         canvas.clear();
     else if (f == 1)

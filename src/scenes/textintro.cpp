@@ -1,7 +1,9 @@
 #include "scenes/textintro.h"
 
+#include <climits>
 #include <cmath>
 
+#include "scenes/trackvalues.h"
 #include "util/ascii/asciifire.h"
 #include "util/ascii/asciistarfield.h"
 #include "util/math/random.h"
@@ -57,7 +59,8 @@ void TextIntro::drawBottomBar(int progress, int highlight) {
 }
 
 void TextIntro::drawRiser(int progress, int height) {
-    for (int k = 0; k < height; ++k) {
+    // Rows above the canvas top are never reached: the riser stops there.
+    for (int k = 0; k < height && k < 50; ++k) {
         const int r = 45 - k;
         if (k == 0) {
             canvas.put(45, progress, 177, 15, 0);
@@ -83,7 +86,7 @@ void TextIntro::drawWipe(bool flip, int progress, int riserHeight) {
 
 void TextIntro::drawScroll(float p3, int layout) {
     const float t = std::fmod(p3, 1.0f);
-    const int v = int(160.0f * t - 80.0f);
+    const int v = track_position(160.0f * t - 80.0f);
     starfield->draw(music->getBeatStep() * -10.0f);
     if (music->getSyncValue("fireDecay") >= 0.0f)
         fire->draw(-1);
@@ -92,7 +95,7 @@ void TextIntro::drawScroll(float p3, int layout) {
         canvas.draw_builtin_image(3, 11, 1, '.', false, v, 0);
         break;
     case 2:
-        canvas.draw_builtin_image(3, 11, 1, '.', false, int(t * 10.0f * 2.0f), 0);
+        canvas.draw_builtin_image(3, 11, 1, '.', false, track_position(t * 10.0f * 2.0f), 0);
         canvas.draw_builtin_image(2, 11, 1, '.', false, v - 10, 0);
         break;
     case 3:
@@ -100,7 +103,7 @@ void TextIntro::drawScroll(float p3, int layout) {
         canvas.draw_builtin_image(2, 11, 1, '.', false, v - 10, 0);
         break;
     case 4:
-        for (int r = 10; r < 10 + int(48.0f * t); ++r)
+        for (int r = 10; r < 10 + track_position(48.0f * t); ++r)
             canvas.draw_builtin_image_row(r, 0, 0, r, 11, 1, '.');
         break;
     default:
@@ -110,8 +113,9 @@ void TextIntro::drawScroll(float p3, int layout) {
 }
 
 void TextIntro::drawRandomCells() {
-    velmo_srand(unsigned(int(music->getSyncValue("introRndSeed") + 0.5f)));
-    for (int i = 0; i < int(music->getSyncValue("introRndThings")); ++i) {
+    velmo_srand(unsigned(clamp_to_int(music->getSyncValue("introRndSeed") + 0.5f, INT_MIN, INT_MAX)));
+    const int things = track_count(music->getSyncValue("introRndThings"));
+    for (int i = 0; i < things; ++i) {
         const int column = velmo_rand() % 80;
         const int row = velmo_rand() % 50;
         const int character = velmo_rand() % 256;
@@ -122,11 +126,11 @@ void TextIntro::drawRandomCells() {
 }
 
 void TextIntro::draw() {
-    const int progress = int(music->getSyncValue("introProgress"));
-    const int prog2 = int(music->getSyncValue("introProg2"));
+    const int progress = track_position(music->getSyncValue("introProgress"));
+    const int prog2 = track_position(music->getSyncValue("introProg2"));
     const float p3 = music->getSyncValue("introProg3");
-    const int prog3 = int(p3);
-    const int section = int(music->getSyncValue("introSection") + 0.5f);
+    const int prog3 = track_position(p3);
+    const int section = track_position(music->getSyncValue("introSection") + 0.5f);
 
     const float decay = music->getSyncValue("fireDecay");
     fire->set_decay(double(decay), double(music->getSyncValue("fireDecayTarget")),

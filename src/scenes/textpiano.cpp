@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "scenes/textflash.h"
+#include "scenes/trackvalues.h"
 #include "util/ascii/asciifont.h"
 #include "util/ascii/asciistarfield.h"
 #include "util/music/music.h"
@@ -126,15 +127,15 @@ void TextPiano::draw() {
 
     const float b = music->getBeat();
     const float pi = 3.14159265f;
-    const int bobTop = int(5.0f * std::sin(0.75f * pi * b));
-    const int x0Top = int(-p * music->getSyncValue("pianoSpeed1")) + 80;
+    const int bobTop = track_position(5.0f * std::sin(0.75f * pi * b));
+    const int x0Top = track_position(-p * music->getSyncValue("pianoSpeed1")) + 80;
     drawBand(topItems, 4, bobTop, x0Top, keyNumbers, states);
 
-    const int bobBottom = int(5.0f * std::cos(0.5f * pi * b));
-    const int x0Bottom = int(-p * music->getSyncValue("pianoSpeed2")) + 80;
+    const int bobBottom = track_position(5.0f * std::cos(0.5f * pi * b));
+    const int x0Bottom = track_position(-p * music->getSyncValue("pianoSpeed2")) + 80;
     drawBand(bottomItems, 28, bobBottom, x0Bottom, keyNumbers, states);
 
-    const int last = int(music->getSyncValue("lastText"));
+    const int last = track_position(music->getSyncValue("lastText"));
     if (last > -100) {
         font->draw_text(last + 15, 5, kLetterChar, kLetterFg, kLetterBg, kPartyName);
         font->draw_text(last + 30, 40, kLetterChar, kLetterFg, kLetterBg, kYear);

@@ -5,6 +5,7 @@
 
 #include "platform/timing.h"
 #include "scenes/textflash.h"
+#include "scenes/trackvalues.h"
 #include "util/ascii/asciistarfield.h"
 #include "util/math/random.h"
 #include "util/music/music.h"
@@ -56,7 +57,7 @@ void TextRibbons::draw() {
         const std::size_t note = std::size_t(kRibbonNote[n]);
         // A track with fewer notes has no state for this ribbon: not held.
         const bool held = note < states.size() && states[note];
-        drawRibbon(int(music->getSyncValue(prefix + "Y")), int(music->getSyncValue(prefix + "X")),
+        drawRibbon(track_position(music->getSyncValue(prefix + "Y")), track_position(music->getSyncValue(prefix + "X")),
                    music->getSyncValue(prefix + "Seed"), held);
     }
     canvas.render(true);
@@ -66,7 +67,7 @@ void TextRibbons::drawRibbon(int row, int column, float phase, bool held) {
     const int length = int(ribbonColours.size());
     for (int i = 0; i < length; ++i) {
         const int c = column - i;
-        const int r = row + int(3.0f * std::sin(phase - 0.15f * float(i)));
+        const int r = row + track_position(3.0f * std::sin(phase - 0.15f * float(i)));
         const std::uint8_t centre = std::uint8_t(velmo_rand() % 256);
         if (held)
             canvas.put(r, c, centre, kHeldColour, kHeldColour);

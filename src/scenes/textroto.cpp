@@ -1,6 +1,7 @@
 #include "scenes/textroto.h"
 
 #include "scenes/textflash.h"
+#include "scenes/trackvalues.h"
 #include "util/ascii/asciiloader.h"
 #include "util/ascii/rawloader.h"
 #include "util/music/music.h"
@@ -29,8 +30,8 @@ void TextRoto::setViewport(int width, int height) {
 
 void TextRoto::draw() {
     flash_background(canvas, music->getSyncValue("flash"));
-    rawPicture->draw_rotated(219, 0, int(music->getSyncValue("rotoX1")),
-                             int(music->getSyncValue("rotoY1")), kQuarterTurn,
+    rawPicture->draw_rotated(219, 0, track_position(music->getSyncValue("rotoX1")),
+                             track_position(music->getSyncValue("rotoY1")), kQuarterTurn,
                              double(music->getSyncValue("rotoSqY1")), 1.0);
     canvas.render(true);
 }

@@ -21,3 +21,14 @@ float random_float(float min, float max)
 {
     return static_cast<float>(velmo_rand()) / 32767.0f * (max - min) + min;
 }
+
+int clamp_to_int(double value, int lo, int hi)
+{
+    if (std::isnan(value))
+        value = 0.0;
+    if (value <= static_cast<double>(lo))
+        return lo;
+    if (value >= static_cast<double>(hi))
+        return hi;
+    return static_cast<int>(value);
+}

@@ -1,8 +1,10 @@
 #include "util/music/als.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include <tinyxml.h>
 
@@ -15,6 +17,29 @@ namespace {
 // A looped clip is unrolled pass by pass; a short loop in a long clip is
 // refused rather than unrolled into millions of notes.
 constexpr int kMaxLoopPasses = 100000;
+// Tempos a song can have; far outside them the music clock's rows leave
+// int's range (and a tempo too large for a float is infinite).
+constexpr double kMinTempo = 1.0;
+// Work one set may make the reader do: loop passes plus note events walked,
+// over all its clips. Sets of real songs stay far below; a small file of
+// many key tracks in long short-looped clips (a gzip bomb of a few KB)
+// would otherwise unroll into billions of notes.
+constexpr std::uint64_t kMaxUnrollWork = std::uint64_t(1) << 22;
+
+// What the set has made the reader do so far.
+struct UnrollBudget {
+    const std::string& path;
+    std::uint64_t work = 0;
+
+    void spend(std::uint64_t units)
+    {
+        work += units;
+        if (work > kMaxUnrollWork)
+            FATAL_ERROR("Ableton set " + path + " unrolls into more than " + std::to_string(kMaxUnrollWork) +
+                        " loop passes and notes");
+    }
+};
+constexpr double kMaxTempo = 1000.0;
 
 struct FreeBuffer {
     void operator()(std::uint8_t* p) const { std::free(p); }
@@ -55,7 +80,7 @@ struct ClipSpan {
 // One key's notes in a clip, unrolled through the clip's loop and appended to
 // the track's note of that key (a note made here that gets no events goes
 // again).
-void readKeyTrack(NoteTrack& track, TiXmlElement* keyTrack, const ClipSpan& clip)
+void readKeyTrack(NoteTrack& track, TiXmlElement* keyTrack, const ClipSpan& clip, UnrollBudget& budget)
 {
     int keyValue = 0;
     child(keyTrack, "MidiKey")->Attribute("Value", &keyValue);
@@ -76,8 +101,10 @@ void readKeyTrack(NoteTrack& track, TiXmlElement* keyTrack, const ClipSpan& clip
     while (true) {
         if (++passes > kMaxLoopPasses)
             FATAL_ERROR("Ableton clip loops more than " + std::to_string(kMaxLoopPasses) + " times");
+        budget.spend(1);
         for (TiXmlElement* ev = noteEvents->FirstChildElement("MidiNoteEvent"); ev;
              ev = ev->NextSiblingElement("MidiNoteEvent")) {
+            budget.spend(1);
             const double t = realAttribute(ev, "Time");
             const double d = realAttribute(ev, "Duration");
             if (static_cast<double>(offset) + t >= clip.end)
@@ -113,7 +140,13 @@ AbletonSet::AbletonSet(std::string path) : NoteData(path)
         FATAL_ERROR("element is NULL");
     TiXmlElement* liveSet = child(root, "LiveSet");
     readTempo(child(child(child(liveSet, "MasterTrack"), "DeviceChain"), "Mixer"));
-    readTracks(child(liveSet, "Tracks"));
+    if (!(tempo >= kMinTempo && tempo <= kMaxTempo)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%g", static_cast<double>(tempo));
+        FATAL_ERROR("Ableton set " + path + " has a tempo of " + text + " BPM, outside " +
+                    std::to_string(static_cast<int>(kMinTempo)) + " to " + std::to_string(static_cast<int>(kMaxTempo)));
+    }
+    readTracks(child(liveSet, "Tracks"), path);
 }
 
 void AbletonSet::readTempo(TiXmlElement* mixer)
@@ -127,8 +160,9 @@ void AbletonSet::readTempo(TiXmlElement* mixer)
     tempo = static_cast<float>(value);
 }
 
-void AbletonSet::readTracks(TiXmlElement* tracksElement)
+void AbletonSet::readTracks(TiXmlElement* tracksElement, const std::string& path)
 {
+    UnrollBudget budget{path};
     for (TiXmlElement* midiTrack = tracksElement->FirstChildElement("MidiTrack"); midiTrack;
          midiTrack = midiTrack->NextSiblingElement("MidiTrack")) {
         NoteTrack track;
@@ -151,7 +185,7 @@ void AbletonSet::readTracks(TiXmlElement* tracksElement)
             TiXmlElement* keyTracks = child(child(clip, "Notes"), "KeyTracks");
             for (TiXmlElement* keyTrack = keyTracks->FirstChildElement("KeyTrack"); keyTrack;
                  keyTrack = keyTrack->NextSiblingElement("KeyTrack"))
-                readKeyTrack(track, keyTrack, span);
+                readKeyTrack(track, keyTrack, span, budget);
         }
         if (track.events_read > 0)
             tracks.push_back(track);

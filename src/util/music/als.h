@@ -13,5 +13,6 @@ public:
     explicit AbletonSet(std::string path);
 
     void readTempo(TiXmlElement* mixer);
-    void readTracks(TiXmlElement* tracksElement);
+    // path names the file in the refusal of a set that unrolls into too much.
+    void readTracks(TiXmlElement* tracksElement, const std::string& path);
 };

@@ -1,10 +1,12 @@
 // The music object's clock and transport: seconds, beats and rows from the
 // playback position (or the millisecond clock in dummy mode), play, pause,
 // seeking and the per-frame update.
+#include <climits>
 #include <cmath>
 
 #include "platform/timing.h"
 #include "system/fatal_error.h"
+#include "util/math/mathutils.h"
 #include "util/music/music.h"
 
 void Music::start()
@@ -35,7 +37,7 @@ void Music::update()
         lastTick = now;
     }
     static const SyncClientEvents events{syncPause, syncSetRow, syncIsPlaying};
-    if (SyncClient::update(syncDevice, static_cast<int>(std::floor(getRow())), &events, &chan) != 0)
+    if (SyncClient::update(syncDevice, clamp_to_int(std::floor(getRow()), INT_MIN, INT_MAX), &events, &chan) != 0)
         SyncClient::connect(syncDevice, "localhost", 1338);
 
     const float beat = getBeat();
@@ -94,7 +96,7 @@ void Music::seekSeconds(float seconds)
     if (seconds < 0.0f)
         seconds = 0.0f;
     if (dummy_mode)
-        elapsedMs = static_cast<std::int32_t>(seconds * 1000.0f);
+        elapsedMs = clamp_to_int(seconds * 1000.0, 0, INT32_MAX);
     else
         BASS_ChannelSetPosition(chan, BASS_ChannelSeconds2Bytes(chan, seconds), BASS_POS_BYTE);
 }
@@ -103,8 +105,10 @@ void Music::setRow(int row)
 {
     const double rate = bpm / 60.0 * rowsPerBeat;
     std::uint32_t p;
+    // In double: row x 1000 passes int's range from about two million rows
+    // on; the position stays inside it with the 4 added below.
     if (dummy_mode)
-        p = static_cast<std::uint32_t>(static_cast<std::int32_t>(row * 1000 / rate));
+        p = static_cast<std::uint32_t>(clamp_to_int(row * 1000.0 / rate, INT32_MIN, INT32_MAX - 4));
     else
         p = static_cast<std::uint32_t>(BASS_ChannelSeconds2Bytes(chan, row / rate));
     setBytePosition(static_cast<std::int32_t>(p + 4));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <limits>
 
 #include "util/math/mathutils.h"
 #include "util/math/random.h"
@@ -115,4 +117,22 @@ TEST(Scalar, Helpers)
     EXPECT_NEAR(radians_to_degrees(3.1415927f), 180.0f, 1e-4f);
 }
 
+}
+
+// Float to int for a use's range: truncation inside, clamping outside, NaN as 0.
+TEST(ClampToInt, TruncatesInsideClampsOutsideAndTakesNaNAsZero)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        int lo, hi, want;
+    } cases[] = {
+        {2.9, -10, 10, 2},       {-2.9, -10, 10, -2},     {10.0, -10, 10, 10},
+        {1e30, -10, 10, 10},     {-1e30, -10, 10, -10},   {inf, 0, 3, 3},
+        {-inf, 0, 3, 0},         {std::nan(""), -5, 5, 0}, {std::nan(""), 2, 5, 2},
+        {std::nan(""), -5, -2, -2}, {3e9, INT_MIN, INT_MAX, INT_MAX}, {-3e9, INT_MIN, INT_MAX, INT_MIN},
+        {-0.5, -10, 10, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(clamp_to_int(c.value, c.lo, c.hi), c.want) << c.value << " in " << c.lo << ".." << c.hi;
 }

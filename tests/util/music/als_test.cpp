@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -98,12 +99,19 @@ TEST_F(AbletonReader, RefusesBrokenSets)
          "Ableton clip loop too short to advance"},
         {liveSet("Value=\"120\"", midiTrack("A", {{0, 1e6, "true", 0, 1, keyTrack(60, {{0, 0.5}})}})),
          "Ableton clip loops more than 100000 times"},
+        {liveSet("Value=\"1e39\"", oneNote), "Ableton set @ has a tempo of inf BPM, outside 1 to 1000"},
+        {liveSet("Value=\"1e30\"", oneNote), "Ableton set @ has a tempo of 1e+30 BPM, outside 1 to 1000"},
+        {liveSet("Value=\"0.5\"", oneNote), "Ableton set @ has a tempo of 0.5 BPM, outside 1 to 1000"},
         {"<Other/>", "node is NULL"},
         {"<Ableton><LiveSet/></Ableton>", "Ableton set element \"MasterTrack\" is NULL"},
         {liveSet("Value=\"120\"", "<MidiTrack><Name/></MidiTrack>"), "Ableton set element \"EffectiveName\" is NULL"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(fatalMessage([&] { AbletonSet set(write(c.xml)); }), c.message);
+    for (const auto& c : cases) {
+        std::string want = c.message;
+        if (const std::size_t at = want.find('@'); at != std::string::npos)
+            want.replace(at, 1, dir / "set.als");
+        EXPECT_EQ(fatalMessage([&] { AbletonSet set(write(c.xml)); }), want);
+    }
     // A text that ends inside a multi-byte UTF-8 sequence is refused without reading past it.
     const std::string cut = fatalMessage([&] { AbletonSet set(write("<Ableton a\xe4")); });
     EXPECT_EQ(cut.rfind("Could not parse XML from ", 0), 0u) << cut;
@@ -113,4 +121,22 @@ TEST_F(AbletonReader, RefusesBrokenSets)
               "Could not parse XML from " + (dir / "missing.als") + ". Error='Failed to open file'. Exiting.\n");
 }
 
+// A loop bomb: a few KB of gzip whose key tracks, each in a long clip with a
+// one-beat loop, would unroll into billions of notes. The reader stops at a
+// fixed amount of work, long before memory or time run out.
+TEST_F(AbletonReader, RefusesASetThatUnrollsIntoTooMuch)
+{
+    std::string keys;
+    for (int k = 0; k < 64; ++k)
+        keys += keyTrack(k, {{0, 0.1}, {0.25, 0.1}, {0.5, 0.1}, {0.75, 0.1}});
+    std::string tracks;
+    for (int t = 0; t < 16; ++t)
+        tracks += midiTrack("Bomb" + std::to_string(t), {{0, 99999, "true", 0, 1, keys}});
+    const std::string path = write(liveSet("Value=\"120\"", tracks));
+    EXPECT_LT(std::filesystem::file_size(path), 16384u);
+    EXPECT_EQ(fatalMessage([&] { AbletonSet set(path); }),
+              "Ableton set " + path + " unrolls into more than 4194304 loop passes and notes");
+}
+
 } // namespace
+

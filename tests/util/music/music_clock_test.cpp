@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "music_fixture.h"
@@ -51,6 +54,21 @@ TEST_F(MusicClock, DummyClockCountsMillisecondsAtUpdates)
 
     music.setRow(40);
     EXPECT_EQ(music.elapsedMs, 2504);
+    // Rows at int's ends: row x 1000 is worked out without overflow, and the
+    // time clamps to the clock's range.
+    music.setRow(INT_MAX);
+    EXPECT_EQ(music.elapsedMs, INT32_MAX);
+    music.setRow(INT_MIN);
+    EXPECT_EQ(music.elapsedMs, INT32_MIN + 4);
+    music.setRow(40);
+    EXPECT_EQ(music.elapsedMs, 2504);
+    // A seek to a time that is not a number goes to the start, an infinite
+    // one to the clock's end.
+    music.seekSeconds(std::nanf(""));
+    EXPECT_EQ(music.elapsedMs, 0);
+    music.seekSeconds(std::numeric_limits<float>::infinity());
+    EXPECT_EQ(music.elapsedMs, INT32_MAX);
+    music.setRow(40);
     music.seekSeconds(-3.0f);
     EXPECT_EQ(music.elapsedMs, 0);
     music.seekSeconds(1.2345f);
