@@ -1,7 +1,8 @@
 // Writes the fuzz targets' seed corpus (valid files) and the crafted bad
 // files kept as regression cases:
 //   fuzz_make_corpus <fuzz folder>
-// -> corpus/datafile, corpus/gzip, regressions/datafile, regressions/gzip
+// -> corpus/datafile, corpus/gzip, regressions/datafile, regressions/gzip,
+//    corpus/vectorpath
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -162,5 +163,24 @@ int main(int argc, char** argv)
     save(gzBad / "bad_crc.gz", badCrc);
     save(gzBad / "two_members.gz", twoMembers);
     save(gzBad / "cut_in_the_middle.gz", cut);
+
+    // Vector paths: an options byte, then per segment an opcode (0 move,
+    // 1 line, 2/3 cubic, 4 close) and its coordinates, each one byte on a
+    // grid of 10 units (b -> (b % 25 - 12) * 10) or 246.. for NaN, inf,
+    // -inf, huge values and the like.
+    const fs::path paths = root / "corpus" / "vectorpath";
+    auto g = [](int v) { return static_cast<std::uint8_t>(v / 10 + 12); };
+    save(paths / "square.bin", Bytes{0, 0, g(0), g(0), 1, g(100), g(0), 1, g(100), g(100), 1, g(0), g(100), 4});
+    save(paths / "ring.bin", Bytes{0, 0, g(-100), g(-100), 1, g(100), g(-100), 1, g(100), g(100), 1, g(-100),
+                                   g(100), 4, 0, g(-50), g(-50), 1, g(50), g(-50), 1, g(50), g(50), 1, g(-50), g(50), 4});
+    save(paths / "figure_eight.bin", Bytes{0, 0, g(-100), g(-100), 1, g(100), g(100), 1, g(100), g(-100), 1,
+                                           g(-100), g(100), 4});
+    save(paths / "curves.bin", Bytes{1, 0, g(-100), g(0), 2, g(-100), g(-60), g(-100), g(-60), g(0), g(-60), 2,
+                                     g(100), g(-60), g(100), g(-60), g(100), g(0), 3, g(0), g(0), g(100), g(60),
+                                     g(0), g(60), 4});
+    save(paths / "specials.bin", Bytes{0x56, 0, g(0), g(0), 1, 246, g(10), 1, g(50), 247, 2, 249, 250, g(10),
+                                       g(20), 248, g(30), 1, 251, 252, 4, 1, 253, 254, 0, 255, g(0)});
+    save(paths / "repeats.bin", Bytes{0x1e, 1, g(10), g(10), 1, g(10), g(10), 1, g(10), g(10), 2, g(10), g(10),
+                                      g(10), g(10), g(10), g(10), 4, 4, 0, g(20), g(0), 4});
     return 0;
 }

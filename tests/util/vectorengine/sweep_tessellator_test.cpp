@@ -1,6 +1,5 @@
 // The sweep-line tessellator against independent oracles: ray-crossing
 // parity of the input edges at sample points, and GLU's tessellator.
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +7,7 @@
 #include <vector>
 
 #include "support/tess_families.h"
+#include "support/tess_glu.h"
 #include "util/vectorengine/sweep_tessellator.h"
 
 using tessfam::Point;
@@ -106,54 +106,6 @@ int coverage(const std::vector<std::vector<Point>>& polygons, float x, float y)
     return n;
 }
 
-// GLU's tessellator as a black box: the triangles of the parity fill.
-std::vector<std::vector<Point>> glu_triangles(const Shape& shape)
-{
-    struct Sink {
-        std::vector<std::vector<Point>> triangles;
-        std::vector<Point> current;
-        std::vector<std::unique_ptr<double[]>> extra;
-    } sink;
-    GLUtesselator* glu = gluNewTess();
-    gluTessProperty(glu, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_ODD);
-    gluTessCallback(glu, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<void (*)()>(+[](GLboolean, void*) {}));
-    gluTessCallback(glu, GLU_TESS_VERTEX_DATA, reinterpret_cast<void (*)()>(+[](void* v, void* s) {
-                        auto* sk = static_cast<Sink*>(s);
-                        const double* d = static_cast<const double*>(v);
-                        sk->current.push_back({static_cast<float>(d[0]), static_cast<float>(d[1])});
-                        if (sk->current.size() == 3) {
-                            sk->triangles.push_back(sk->current);
-                            sk->current.clear();
-                        }
-                    }));
-    gluTessCallback(glu, GLU_TESS_COMBINE_DATA,
-                    reinterpret_cast<void (*)()>(+[](double c[3], void*[4], float[4], void** out, void* s) {
-                        auto* sk = static_cast<Sink*>(s);
-                        sk->extra.emplace_back(new double[3]{c[0], c[1], c[2]});
-                        *out = sk->extra.back().get();
-                    }));
-    std::vector<std::vector<double>> coords;
-    for (const auto& c : shape) {
-        coords.emplace_back();
-        for (const Point& p : c) {
-            coords.back().push_back(p.x);
-            coords.back().push_back(p.y);
-            coords.back().push_back(0);
-        }
-    }
-    gluTessNormal(glu, 0, 0, 1);
-    gluTessBeginPolygon(glu, &sink);
-    for (auto& c : coords) {
-        gluTessBeginContour(glu);
-        for (std::size_t i = 0; i < c.size(); i += 3)
-            gluTessVertex(glu, &c[i], &c[i]);
-        gluTessEndContour(glu);
-    }
-    gluTessEndPolygon(glu);
-    gluDeleteTess(glu);
-    return sink.triangles;
-}
-
 double total_area(const std::vector<std::vector<Point>>& polygons)
 {
     double a = 0;
@@ -235,7 +187,7 @@ TEST_P(TessFamilies, BoundaryAndGluAgree)
     const double area = total_area(triangles);
     EXPECT_NEAR(area, boundaryArea, 1e-3 * std::max(1.0, area));
 
-    const auto glu = glu_triangles(shape);
+    const auto glu = tessfam::glu_triangles(shape);
     EXPECT_NEAR(area, total_area(glu), 1e-3 * std::max(1.0, area));
     int differ = 0;
     const auto samples = tessfam::sample_points(shape, 300, 0.05f, seed);
