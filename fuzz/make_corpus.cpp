@@ -182,5 +182,18 @@ int main(int argc, char** argv)
                                        g(20), 248, g(30), 1, 251, 252, 4, 1, 253, 254, 0, 255, g(0)});
     save(paths / "repeats.bin", Bytes{0x1e, 1, g(10), g(10), 1, g(10), g(10), 1, g(10), g(10), 2, g(10), g(10),
                                       g(10), g(10), g(10), g(10), 4, 4, 0, g(20), g(0), 4});
+    // The mended faults: a cubic with a NaN point (unbounded subdivision), a
+    // cubic to infinity, two-point contours closed (0 / 0 at the closing
+    // joint), and a path that crosses itself a thousand times.
+    const fs::path pathBad = root / "regressions" / "vectorpath";
+    save(pathBad / "nan_cubic.bin", Bytes{0, 0, g(0), g(0), 2, 246, g(0), g(10), g(10), g(20), g(20), 1, g(30), g(0)});
+    save(pathBad / "inf_cubic.bin", Bytes{0, 0, g(0), g(0), 2, g(0), g(10), g(10), g(10), 247, 248, 4});
+    save(pathBad / "two_point_closes.bin", Bytes{0, 0, g(0), g(0), 1, g(0), g(0), 4, 0, g(10), g(10), 1, g(20),
+                                                g(10), 4, 0, g(50), g(50), 4});
+    Bytes zigzag = {0, 0, g(-120), g(-120)};
+    for (int i = 0; i < 60; i++)
+        zigzag.insert(zigzag.end(), {1, g(i % 2 ? 120 : -120), g(-120 + 4 * (i % 60))});
+    zigzag.push_back(4);
+    save(pathBad / "zigzag.bin", zigzag);
     return 0;
 }
