@@ -10,6 +10,7 @@
 #include "system/fatal_error.h"
 #include "util/math/mathutils.h"
 #include "util/math/random.h"
+#include "util/shaderprogram/builtinshaders.h"
 #include "util/shaderprogram/shaderconstructor.h"
 #include "util/shaderprogram/shaderprogram.h"
 
@@ -23,24 +24,6 @@ constexpr int kTexcoordFloats = kCorners * 2;
 constexpr int kColorFloats = kCorners * 4;
 // The draw call counts vertices in a GLsizei.
 constexpr unsigned kMaxParticles = INT_MAX / kCorners;
-
-ShaderConstructor* make_billboard_shader()
-{
-    auto* sc = new ShaderConstructor("EffectsParticles", "#version 120");
-    sc->add_vert_global_line("uniform vec3 right;");
-    sc->add_vert_global_line("uniform vec3 up;");
-    sc->add_vert_global_line("uniform float size;");
-    sc->add_vert_body_line(
-        "\t/* Rotate billboards to face eye coords */\tfloat rsign = gl_MultiTexCoord0.x - 0.5;"
-        "\tfloat usign = gl_MultiTexCoord0.y - 0.5;"
-        "\tvec3 vert = vec3( gl_Vertex ) + ( right * rsign + up * usign ) * size;"
-        "\tgl_Position = gl_ModelViewProjectionMatrix * vec4( vert, gl_Vertex.w );"
-        "\tgl_TexCoord[0] = gl_MultiTexCoord0;"
-        "\t/* Make sure we pass on the glColor values from the GL state */\tgl_FrontColor = gl_Color;");
-    sc->add_frag_global_line("uniform sampler2D texture;");
-    sc->add_frag_body_line("gl_FragColor = texture2D( texture, gl_TexCoord[0].xy ) * gl_Color;");
-    return sc;
-}
 
 void check_dst(int dst)
 {
@@ -71,7 +54,7 @@ Particles::Particles(vec3 color_, unsigned count, std::string texturePath)
         texturePath = "data/common/images/own_particle_256.png";
     if (!texture.load(texturePath, true, true, GL_LINEAR, GL_LINEAR))
         FATAL_ERROR("Failed to load texture");
-    billboard_source.reset(make_billboard_shader());
+    billboard_source.reset(make_billboard_shader("EffectsParticles"));
     billboard_shader = std::make_unique<ShaderProgram>(billboard_source.get());
     if (!billboard_shader->get_program())
         FATAL_ERROR("Failed assert billboard_shader");
