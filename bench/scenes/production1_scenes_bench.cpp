@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "scenes/geysirs.h"
 #include "scenes/scene_fireworks/scene_fireworks.h"
 #include "scenes/textscene_fixture.h"
 #include "scenes/trancetunnel.h"
+#include "system/input_state.h"
 #include "util/fbo/fbo.h"
 
 namespace {
@@ -77,6 +79,20 @@ void BM_Fireworks(benchmark::State& state)
     scene.deinit();
 }
 
+void BM_Geysirs(benchmark::State& state)
+{
+    scenetest::SceneWorld world({});
+    world.addCameraTracks();
+    std::uint8_t keys[256] = {};
+    InputState input;
+    Geysirs scene;
+    scene.setMusic(world.music);
+    scene.setKeyTable(keys);
+    scene.setInput(&input);
+    scene.init();
+    run_frames(state, scene);
+}
+
 void BM_TranceTunnel(benchmark::State& state)
 {
     scenetest::SceneWorld world({});
@@ -90,6 +106,7 @@ void BM_TranceTunnel(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_Fireworks)->Arg(0)->Arg(4)->ArgName("samples")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Geysirs)->Arg(0)->Arg(4)->ArgName("samples")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TranceTunnel)->Arg(0)->Arg(4)->ArgName("samples")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
