@@ -20,7 +20,11 @@ namespace {
 constexpr int kBufferFrames = 512;
 
 struct Stream {
-    std::vector<std::int16_t> samples;
+    // The decoded sample values, interleaved; streams made from the same
+    // file bytes share them, so the file is decoded once.
+    std::shared_ptr<const std::vector<std::int16_t>> samples;
+    const void* file = nullptr;  // the file bytes it was made from
+    QWORD fileLength = 0;
     DWORD channels = 0;
     DWORD rate = 0;
     DWORD flags = 0;
@@ -42,7 +46,7 @@ struct Stream {
     std::chrono::steady_clock::time_point clockStart;
     std::uint64_t clockFrame = 0;
 
-    std::uint64_t frames() const { return samples.size() / channels; }
+    std::uint64_t frames() const { return samples->size() / channels; }
     DWORD blockAlign() const { return channels * 2; }
     std::uint64_t reportedFrame() const
     {
@@ -145,7 +149,7 @@ void mixCallback(void*, Uint8* out, int length)
                         break;
                     }
                 }
-                const std::int16_t* src = &s->samples[s->frame * s->channels];
+                const std::int16_t* src = &(*s->samples)[s->frame * s->channels];
                 for (int c = 0; c < outChannels; ++c) {
                     const int sc = s->channels == 1 ? 0 : std::min<int>(c, static_cast<int>(s->channels) - 1);
                     mix[static_cast<std::size_t>(i * outChannels + c)] += src[sc] * s->volume;
@@ -258,15 +262,34 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     if (!mem || !file)
         return fail(BASS_ERROR_FILEOPEN), 0;
     auto stream = std::make_unique<Stream>();
-    DecodedAudio decoded;
     const std::uint8_t* bytes = static_cast<const std::uint8_t*>(file) + offset;
-    if (!audio_decode(bytes, static_cast<std::size_t>(length), &decoded))
-        return fail(BASS_ERROR_FILEFORM), 0;
-    stream->samples = std::move(decoded.samples);
-    stream->channels = static_cast<DWORD>(decoded.channels);
-    stream->rate = static_cast<DWORD>(decoded.rate);
+    stream->file = bytes;
+    stream->fileLength = length;
+    // A memory stream's bytes stay valid and unchanged while the stream
+    // lives: a live stream made from the same bytes already holds them decoded.
+    const Stream* twin = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (const auto& [handle, other] : streams)
+            if (other->file == bytes && other->fileLength == length)
+                twin = other.get();
+        if (twin) {
+            stream->samples = twin->samples;
+            stream->channels = twin->channels;
+            stream->rate = twin->rate;
+            stream->ctype = twin->ctype;
+        }
+    }
+    if (!twin) {
+        auto decoded = std::make_shared<DecodedAudio>();
+        if (!audio_decode(bytes, static_cast<std::size_t>(length), decoded.get()))
+            return fail(BASS_ERROR_FILEFORM), 0;
+        stream->samples = std::shared_ptr<const std::vector<std::int16_t>>(decoded, &decoded->samples);
+        stream->channels = static_cast<DWORD>(decoded->channels);
+        stream->rate = static_cast<DWORD>(decoded->rate);
+        stream->ctype = decoded->isOgg ? BASS_CTYPE_STREAM_OGG : BASS_CTYPE_STREAM_MP3;
+    }
     stream->flags = flags & (BASS_SAMPLE_LOOP | BASS_STREAM_PRESCAN | BASS_STREAM_DECODE | BASS_ASYNCFILE);
-    stream->ctype = decoded.isOgg ? BASS_CTYPE_STREAM_OGG : BASS_CTYPE_STREAM_MP3;
     std::lock_guard<std::mutex> lock(mutex);
     const HSTREAM handle = nextHandle++;
     streams[handle] = std::move(stream);
@@ -382,7 +405,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
         const std::uint64_t available = s->frames() - std::min(s->frame, s->frames());
         const std::uint64_t take = std::min<std::uint64_t>(available, static_cast<std::uint64_t>(n));
         for (std::uint64_t i = 0; i < take; ++i) {
-            const std::int16_t* src = &s->samples[(s->frame + i) * s->channels];
+            const std::int16_t* src = &(*s->samples)[(s->frame + i) * s->channels];
             float sum = 0.0f;
             for (DWORD c = 0; c < s->channels; ++c)
                 sum += src[c] / 32768.0f;
@@ -402,7 +425,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
     const std::uint64_t take = std::min(wanted, available);
     if (take == 0 && wanted > 0)
         return fail(BASS_ERROR_ENDED), static_cast<DWORD>(-1);
-    const std::int16_t* src = s->samples.data() + s->frame * s->channels;
+    const std::int16_t* src = s->samples->data() + s->frame * s->channels;
     const std::size_t count = static_cast<std::size_t>(take * s->channels);
     if (asFloat) {
         float* dst = static_cast<float*>(buffer);

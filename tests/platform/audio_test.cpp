@@ -87,6 +87,33 @@ TEST_F(AudioLayer, DecodesOggAndMp3FromMemoryToTheirOwnFormat)
     }
 }
 
+// A playing stream and a decoding stream made from one file's bytes (as the
+// music object makes them) share the decoded audio: each keeps its own
+// position, and freeing the first leaves the second whole. A copy of the
+// bytes elsewhere decodes anew, to the same audio.
+TEST_F(AudioLayer, StreamsOfTheSameBytesShareTheirDecodedAudio)
+{
+    const HSTREAM play = BASS_StreamCreateFile(TRUE, ogg->data(), 0, ogg->size(), BASS_SAMPLE_LOOP | BASS_STREAM_PRESCAN);
+    const HSTREAM decode = BASS_StreamCreateFile(TRUE, ogg->data(), 0, ogg->size(), BASS_STREAM_DECODE);
+    const std::vector<unsigned char> copy = *ogg;
+    const HSTREAM other = BASS_StreamCreateFile(TRUE, copy.data(), 0, copy.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(play, 0u);
+    ASSERT_NE(decode, 0u);
+    ASSERT_NE(other, 0u);
+    const QWORD length = BASS_ChannelGetLength(decode, BASS_POS_BYTE);
+    EXPECT_EQ(BASS_ChannelGetLength(play, BASS_POS_BYTE), length);
+    ASSERT_TRUE(BASS_ChannelSetPosition(play, 4000, BASS_POS_BYTE));
+    EXPECT_EQ(BASS_ChannelGetPosition(decode, BASS_POS_BYTE), 0u);
+    BASS_StreamFree(play);
+
+    std::vector<std::int16_t> shared(length / 2), fresh(length / 2);
+    EXPECT_EQ(BASS_ChannelGetData(decode, shared.data(), static_cast<DWORD>(length)), length);
+    EXPECT_EQ(BASS_ChannelGetData(other, fresh.data(), static_cast<DWORD>(length)), length);
+    EXPECT_EQ(shared, fresh);
+    for (HSTREAM s : {decode, other})
+        BASS_StreamFree(s);
+}
+
 TEST_F(AudioLayer, RefusesBytesOfNoKnownFormat)
 {
     const std::vector<unsigned char> junk(4096, 0x41);
