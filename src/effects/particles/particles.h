@@ -40,8 +40,6 @@ struct ParticleShape {
 
 class Particles : public Effect {
 public:
-    // Vector selectors of the shape operations: dst 0 start, 1 target, 2 both;
-    // src 0 start, 1 target.
     // An empty texture path means "data/common/images/own_particle_256.png".
     // Seeds the engine's random generator with 7.
     Particles(vec3 color, unsigned count, std::string texturePath);
@@ -53,6 +51,8 @@ public:
     void morph(float position, unsigned easePower);
     void render(float time) override;
 
+    // The shape operations' selectors: dst 0 start, 1 target, 2 both; src 0
+    // start, 1 target.
     void scatter(int dst, float radius);
     void captureShape(ParticleShape& shape, int src);
     void applyShape(int dst, const std::vector<float>& verts, bool exact);
