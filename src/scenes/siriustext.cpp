@@ -2,8 +2,7 @@
 
 #include <GL/glew.h>
 
-#include <cmath>
-
+#include "util/math/mathutils.h"
 #include "util/music/music.h"
 #include "util/text/text.h"
 
@@ -35,11 +34,7 @@ void SiriusText::setViewport(int width, int height)
 
 std::uint32_t SiriusText::faceSize(float trackValue)
 {
-    if (!(trackValue >= 1.0f))
-        return 1;  // below 1, and NaN
-    if (trackValue >= 1024.0f)
-        return 1024;
-    return static_cast<std::uint32_t>(trackValue);
+    return static_cast<std::uint32_t>(clamp_to_int(trackValue, 1, 1024));
 }
 
 void SiriusText::draw()
