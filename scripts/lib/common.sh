@@ -1,7 +1,10 @@
 # Shared by scripts/test and scripts/play.
+# VELMO_PRODUCTION picks the production the program is built with (0 to 3,
+# 3 by default); VELMO_BUILD_DIR the build folder (<root>/build by default).
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build_dir=${VELMO_BUILD_DIR:-$root/build}
 jobs=$(nproc)
+production=${VELMO_PRODUCTION:-3}
 
 install_packages() {
     local wanted missing=()
@@ -19,7 +22,8 @@ install_packages() {
 }
 
 build() {
-    cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVELMO_PRODUCTION="$production" "$@"
     cmake --build "$build_dir" -j "$jobs"
 }
 

@@ -18,7 +18,8 @@ const char* VelmoSystem::dataFileName = "data.vlm";
 float VelmoSystem::volume = 1.0f;
 float VelmoSystem::bpm = 75.0f;
 float VelmoSystem::beatOffset = 0.0f;
-int VelmoSystem::sceneSet = 3;
+// VelmoSystem::sceneSet is defined in the build's production_index.cpp
+// (src/system/production_index.cpp.in), from the VELMO_PRODUCTION build setting.
 std::string VelmoSystem::title = "Internal debugging";
 std::string VelmoSystem::musicFile;
 std::string VelmoSystem::logoImage;

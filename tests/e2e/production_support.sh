@@ -4,7 +4,6 @@
 
 source_dir=${VELMO_SOURCE_DIR:?}
 binary_dir=${VELMO_BINARY_DIR:?}
-title="Glass Harbour Signal"
 
 fail() {
     echo "FAIL: $*" >&2
@@ -25,13 +24,27 @@ start_xvfb() {
     trap 'clean_up' EXIT
 }
 
-# A temporary folder to run velmorin in, holding links to the program and to
-# the build's data.vlm, so that the files a test writes never touch the build
-# folder (where a user's own render may lie). Sets run_dir; removed on exit.
+# The production of run folder $1 (the build folder, or another
+# production's run folder: velmorin, data.vlm, data/ and production.txt):
+# sets production_dir, title and music (the music file, empty for none).
+use_production() {
+    production_dir=$1
+    [ -f "$production_dir/production.txt" ] || fail "no production.txt in $production_dir"
+    title=$(sed -n 's/^title=//p' "$production_dir/production.txt")
+    music=$(sed -n 's/^music=//p' "$production_dir/production.txt")
+}
+
+# A temporary folder to run velmorin $1 in, holding links to it and to the
+# data.vlm and production.txt of run folder $2 (the build folder unless
+# given), so that the files a test writes never touch the build folder
+# (where a user's own render may lie). Sets run_dir and, through
+# use_production, title and music; removed on exit.
 make_run_dir() {
+    use_production "${2:-$binary_dir}"
     run_dir=$(mktemp -d)
     trap 'clean_up' EXIT
-    ln -s "$binary_dir/data.vlm" "$run_dir/data.vlm"
+    ln -s "$production_dir/data.vlm" "$run_dir/data.vlm"
+    ln -s "$production_dir/production.txt" "$run_dir/production.txt"
     ln -s "$1" "$run_dir/velmorin"
 }
 
@@ -40,13 +53,45 @@ clean_up() {
     [ -n "${run_dir:-}" ] && rm -rf -- "$run_dir" || true
 }
 
-# Length in seconds of the song the production plays, from the audio file
-# its music description names.
+# Length in seconds of the show of the run folder's production: its audio
+# file (the one its music description names), or the 10 seconds of a
+# production without music.
 song_seconds() {
-    local xml=$source_dir/data/music/glass_harbour_signal.xml audio
-    audio=$(sed -n 's/.*stream_filename="\([^"]*\)".*/\1/p' "$xml" | head -n 1)
-    [ -n "$audio" ] || fail "no audio file named in $xml"
-    ffprobe -v error -show_entries format=duration -of csv=p=0 "$source_dir/data/music/$audio"
+    local file=$music audio
+    if [ -z "$file" ]; then
+        echo 10
+        return
+    fi
+    if [[ $file == *.xml ]]; then
+        audio=$(sed -n 's/.*stream_filename="\([^"]*\)".*/\1/p' "$production_dir/$file" | head -n 1)
+        [ -n "$audio" ] || fail "no audio file named in $file"
+        file=$(dirname "$file")/$audio
+    fi
+    ffprobe -v error -show_entries format=duration -of csv=p=0 "$production_dir/$file"
+}
+
+# Checks sampled grey frames (one file per sample under folder $1): none is
+# black, no two are alike.
+check_frames_lit_and_distinct() {
+    python3 - "$1" <<'PY' || fail "sampled frames are black or alike"
+import os, sys
+d = sys.argv[1]
+frames = {}
+for name in sorted(os.listdir(d), key=lambda n: float(n[:-5])):
+    data = open(os.path.join(d, name), 'rb').read()
+    mean = sum(data) / len(data)
+    lit = sum(1 for b in data if b > 24) / len(data)
+    print(f"{name}: mean {mean:.1f}, lit {lit:.2%}")
+    if lit < 0.01:
+        sys.exit(f"frame {name} is black")
+    frames[name] = data
+names = list(frames)
+for i, a in enumerate(names):
+    for b in names[i + 1:]:
+        diff = sum(abs(x - y) for x, y in zip(frames[a], frames[b])) / len(frames[a])
+        if diff < 2.0:
+            sys.exit(f"frames {a} and {b} are alike (mean difference {diff:.2f})")
+PY
 }
 
 # Duration of one stream ("v:0" or "a:0") of a media file in seconds: the sum
@@ -73,4 +118,56 @@ wait_at_most() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     wait_rc=124
+}
+
+# Renders a production to AVI as scripts/play does without a display:
+# velmorin $1 with the data of run folder $2, in a folder of its own, under
+# an Xvfb of size $3; scripts/dump-video answers the settings dialog with
+# "Get &avi" and the compression dialog with Motion JPEG at quality 75.
+# Checks one MJPEG part at that quality whose video lasts as long as the
+# show, audio as long when the production has music and none when it has
+# not, and seven frames spread over the show that are neither black nor
+# alike. Sets avi to the file (in run_dir).
+check_dump() {
+    start_xvfb "$3"
+    make_run_dir "$1" "$2"
+    VELMO_VIDEO_QUALITY=75 "$source_dir/scripts/dump-video" "$run_dir" || fail "dump-video exited with $?"
+
+    cd "$run_dir"
+    shopt -s nullglob
+    local files=("$title".[0-9][0-9].avi)
+    [ ${#files[@]} -eq 1 ] || fail "expected one AVI part, found ${#files[@]}"
+    avi=${files[0]}
+
+    local song video audio streams codec quality
+    song=$(song_seconds)
+    video=$(stream_seconds "$avi" v:0)
+    streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$avi" | sort | tr '\n' ' ')
+    if [ -n "$music" ]; then
+        audio=$(stream_seconds "$avi" a:0)
+        [ "$streams" = "audio video " ] || fail "streams: $streams, expected one audio and one video"
+    else
+        audio=$song
+        [ "$streams" = "video " ] || fail "streams: $streams, expected one video and no audio"
+    fi
+    echo "show ${song}s, video ${video}s, audio ${audio}s"
+    awk -v s="$song" -v v="$video" -v a="$audio" 'BEGIN {
+        if (v < s - 1.0 || v > s + 1.0) exit 1
+        if (a < s - 1.0 || a > s + 1.0) exit 1
+    }' || fail "the video or the audio does not last as long as the show"
+
+    codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$avi")
+    [ "$codec" = "mjpeg" ] || fail "video codec is '$codec', expected mjpeg"
+    quality=$(ffmpeg -v error -i "$avi" -map 0:v -frames:v 1 -c:v copy -f mjpeg - | identify -format %Q jpg:-)
+    [ "$quality" = "75" ] || fail "the frames' JPEG quality is '$quality', expected 75"
+
+    # One small grey frame per sample time; for production 3 one in each scene.
+    local frames_dir=$run_dir/frames t
+    mkdir "$frames_dir"
+    for t in $(awk -v s="$song" 'BEGIN { n = split("0.093 0.217 0.373 0.528 0.683 0.807 0.932", f, " ");
+                                        for (i = 1; i <= n; i++) printf "%.2f ", f[i] * s }'); do
+        ffmpeg -v error -ss "$t" -i "$avi" -frames:v 1 -vf scale=80:45 -f rawvideo -pix_fmt gray \
+            "$frames_dir/$t.gray" || fail "cannot extract the frame at ${t}s"
+    done
+    check_frames_lit_and_distinct "$frames_dir"
 }

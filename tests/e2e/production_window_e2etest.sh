@@ -4,6 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
 
+use_production "$binary_dir"
 start_xvfb 1280x720
 cd "$binary_dir"
 song=$(song_seconds)

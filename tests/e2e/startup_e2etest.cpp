@@ -21,7 +21,7 @@ using e2e::Window;
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr int kWait = 30000; // ms; every wait ends as soon as its event happens
-const std::string kTitle = "Glass Harbour Signal";
+const std::string kTitle = e2e::production_setting("title");
 const std::string kDialogClass = "#32770";
 const std::string kWindowClass = "velmorin";
 // Mesa's own switch, to make the driver lack one of the checked extensions.

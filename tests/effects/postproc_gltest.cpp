@@ -39,7 +39,7 @@ class PostProcGLTest : public gltest::GLTest {
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_EQ(chdir(VELMO_SOURCE_DIR), 0);
+        ASSERT_EQ(chdir(VELMO_BINARY_DIR), 0);  // the run folder: data/ links to the build production's assets
         set_datafile_mode(DataFileMode::Off);
         set_loading_tick_hook([](float, bool) {});
         ASSERT_TRUE(gltest::ensure_context());

@@ -34,14 +34,17 @@ class DumpProject : public testing::Test {
 protected:
     void SetUp() override
     {
+        if (e2e::production_setting("index") != "3")
+            GTEST_SKIP() << "cuts the song of production 3, which this build does not play";
         ASSERT_TRUE(server.ok()) << "Xvfb did not start";
         folder = e2e::make_temp_folder();
         ASSERT_FALSE(folder.empty());
         const fs::path project = fs::path(folder) / "project";
         const fs::path source = fs::path(VELMO_SOURCE_DIR) / "data";
         fs::create_directories(project / "data" / "music");
-        for (const char* top : {"common", "effects", "sync_tracker"})
+        for (const char* top : {"common", "effects"})
             fs::create_directory_symlink(source / top, project / "data" / top);
+        fs::create_directory_symlink(source / "sync_tracker" / "3", project / "data" / "sync_tracker");
         for (const char* file : {"glass_harbour_signal.xml", "glass_harbour_signal_lfo.xml",
                                  "glass_harbour_signal.mid"})
             fs::copy_file(source / "music" / file, project / "data" / "music" / file);

@@ -51,7 +51,7 @@ void ColourScene::draw()
 void use_scene_settings(int width, int height, bool dump, const std::string& musicFile,
                         const std::string& title)
 {
-    EXPECT_EQ(chdir(VELMO_SOURCE_DIR), 0);
+    EXPECT_EQ(chdir(VELMO_BINARY_DIR), 0);  // the run folder: data/ links to the build production's assets
     set_datafile_mode(DataFileMode::Off);
     set_loading_tick_hook([](float, bool) {});
     VelmoSystem::sceneSet = 0;

@@ -334,6 +334,16 @@ std::string velmorin_path()
     return std::string(VELMO_BINARY_DIR) + "/src/velmorin";
 }
 
+std::string production_setting(const std::string& key)
+{
+    std::ifstream in(std::string(VELMO_BINARY_DIR) + "/production.txt");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key + "=", 0) == 0)
+            return line.substr(key.size() + 1);
+    return "";
+}
+
 std::string make_temp_folder()
 {
     std::string pattern = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp"))

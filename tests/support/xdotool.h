@@ -77,6 +77,9 @@ bool click_close_box(const std::string& display, unsigned long window);
 
 // The velmorin executable of this build.
 std::string velmorin_path();
+// A setting of the build's production ("index", "title", "music", "bpm"),
+// from the production.txt the build writes beside velmorin.
+std::string production_setting(const std::string& key);
 // A new empty folder under the system's temporary folder.
 std::string make_temp_folder();
 

@@ -1,5 +1,7 @@
 // velmo_pack <project folder> <output file>
 //
+// <project folder> is a run folder whose data/ links to the production's
+// assets (the build folder), or any folder holding a data/ tree.
 // Loads every asset under <project folder>/data through the data layer in
 // write mode, by the path the program asks for ("data/..." from the folder
 // it runs in), and writes the packed data file from the recorded index, as a
@@ -29,7 +31,8 @@ bool starts_with(const std::string& s, const char* prefix)
     return s.rfind(prefix, 0) == 0;
 }
 
-// Build files, licences and notes that live beside the assets.
+// Build files, licences and notes that live beside the assets (the build
+// folder's data/ is also CMake's binary folder of data/).
 bool is_asset(const fs::path& file)
 {
     const std::string name = file.filename().string();
@@ -41,7 +44,7 @@ bool is_asset(const fs::path& file)
         if (starts_with(upper, prefix))
             return false;
     const std::string ext = file.extension().string();
-    for (const char* skipped : {".md", ".cpp", ".h", ".py", ".sh"})
+    for (const char* skipped : {".md", ".cpp", ".h", ".py", ".sh", ".cmake"})
         if (ext == skipped)
             return false;
     return true;
@@ -69,9 +72,13 @@ int main(int argc, char** argv)
 
     std::vector<std::string> paths;
     if (fs::is_directory("data"))
-        for (const auto& item : fs::recursive_directory_iterator("data", fs::directory_options::follow_directory_symlink))
-            if (item.is_regular_file() && is_asset(item.path()) && fs::file_size(item.path()) > 0)
-                paths.push_back(item.path().generic_string());
+        for (auto it = fs::recursive_directory_iterator("data", fs::directory_options::follow_directory_symlink);
+             it != fs::recursive_directory_iterator(); ++it) {
+            if (it->is_directory() && it->path().filename() == "CMakeFiles")
+                it.disable_recursion_pending();
+            else if (it->is_regular_file() && is_asset(it->path()) && fs::file_size(it->path()) > 0)
+                paths.push_back(it->path().generic_string());
+        }
     std::sort(paths.begin(), paths.end());
     if (paths.empty()) {
         std::printf("velmo_pack: no assets under %s/data, nothing packed\n", argv[1]);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # velmo_tracks: the bytes of a written track file, the refusal of bad
-# timelines, and that the committed track files match their timelines.
+# timelines, and that every production's committed track files match their
+# timelines.
 set -euo pipefail
 tool="$VELMO_BINARY_DIR/tools/tracks/velmo_tracks"
 work=$(mktemp -d)
@@ -51,16 +52,26 @@ check_refused '1 1 hold\n' 1                              # key before a track
 check_refused 'track demoTrack\n1 1 hold\n' 1             # name defined twice
 check_refused 'track empty\n' 1                           # no keys
 
-# 3. The committed track files are what their timelines give.
-"$tool" "$work/all" "$VELMO_SOURCE_DIR"/tools/tracks/timelines/*.timeline > /dev/null
-count=0
-for f in "$work"/all/_*.track; do
-    name=$(basename "$f")
-    cmp -s "$f" "$VELMO_SOURCE_DIR/data/sync_tracker/$name" ||
-        fail "data/sync_tracker/$name differs from its timeline (run tools/tracks/rebuild.sh)"
-    count=$((count + 1))
+# 3. Every production's committed track set is what its timelines give:
+#    the same files, byte for byte, and at least the 36 runtime tracks.
+sets=0
+for set in "$VELMO_SOURCE_DIR"/tools/tracks/timelines/*/; do
+    n=$(basename "$set")
+    committed=$VELMO_SOURCE_DIR/data/sync_tracker/$n
+    "$tool" "$work/all/$n" "$set"*.timeline > /dev/null || fail "timelines of production $n refused"
+    (cd "$work/all/$n" && ls _*.track) > "$work/made" 2>/dev/null || true
+    (cd "$committed" 2>/dev/null && ls _*.track) > "$work/kept" 2>/dev/null || true
+    cmp -s "$work/made" "$work/kept" ||
+        fail "data/sync_tracker/$n/ holds other tracks than its timelines (run tools/tracks/rebuild.sh)"
+    while read -r name; do
+        cmp -s "$work/all/$n/$name" "$committed/$name" ||
+            fail "data/sync_tracker/$n/$name differs from its timeline (run tools/tracks/rebuild.sh)"
+    done < "$work/made"
+    count=$(wc -l < "$work/made")
+    [ "$count" -ge 36 ] || fail "only $count tracks in the timelines of production $n"
+    sets=$((sets + 1))
 done
-[ "$count" -ge 36 ] || fail "only $count tracks in the timelines"
+[ "$sets" -ge 2 ] || fail "only $sets track sets under tools/tracks/timelines/"
 
 if [ "$failures" -eq 0 ]; then
     echo "velmo_tracks: 3 passed, 0 failed"

@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         MusicFixture::SetUp();
-        ASSERT_EQ(chdir(VELMO_SOURCE_DIR), 0);
+        ASSERT_EQ(chdir(VELMO_BINARY_DIR), 0);  // the run folder: data/ links to the build production's assets
         VelmoSystem::bpm = 155.0f;
         VelmoSystem::musicFile = "data/music/glass_harbour_signal.xml";
     }
