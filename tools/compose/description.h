@@ -1,12 +1,13 @@
 #pragma once
-// Writes the music description that ties the note tracks to modulators, and
-// the LFO template it names.
+// Writes the music description (the song's description file, copied as
+// <name>.xml) and the LFO template it names (<name>_lfo.xml, made from the
+// song's controller ranges).
 #include <string>
+
+#include "song.h"
 
 namespace compose {
 
-// `name` is the base file name of the song ("glass_harbour_signal"): the
-// description names name.ogg and name.mid beside it.
-bool writeDescription(const std::string& directory, const std::string& name);
+bool writeDescription(const Song& song, const std::string& directory);
 
 } // namespace compose

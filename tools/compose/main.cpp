@@ -1,12 +1,15 @@
-// compose: writes the production's song as a Standard MIDI File, renders the
-// same notes to a WAV file, and writes the music description and its LFO
-// template. make_music.sh encodes the WAV with oggenc and puts the files
-// under data/music/.
+// velmo_compose <song.txt> <output folder> [--no-audio]
+//
+// Writes a song (songs/<name>/song.txt and its composition) as a Standard
+// MIDI File, renders the same notes to a WAV file, and writes the music
+// description and its LFO template, all named after the song. make_music.sh
+// encodes the WAV with oggenc and puts the files under data/music/.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "compositions.h"
 #include "description.h"
 #include "midiwriter.h"
 #include "song.h"
@@ -48,22 +51,26 @@ bool writeWav(const std::string& path, const std::vector<float>& samples)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <output folder> [--no-audio]\n", argv[0]);
+    if (argc < 3 || (argc > 3 && std::string(argv[3]) != "--no-audio") || argc > 4) {
+        std::fprintf(stderr, "usage: %s <song.txt> <output folder> [--no-audio]\n", argv[0]);
         return 2;
     }
-    const std::string dir = argv[1];
-    const bool audio = !(argc > 2 && std::string(argv[2]) == "--no-audio");
-    const std::string name = "glass_harbour_signal";
-    const compose::Song song = compose::composeSong();
-    if (!compose::writeMidi(song, dir + "/" + name + ".mid") || !compose::writeDescription(dir, name)) {
+    const std::string dir = argv[2];
+    const bool audio = argc == 3;
+    compose::Song song;
+    std::string error;
+    if (!compose::loadSong(argv[1], song, error) || !compose::composeNotes(song, error)) {
+        std::fprintf(stderr, "compose: %s\n", error.c_str());
+        return 1;
+    }
+    if (!compose::writeMidi(song, dir + "/" + song.name + ".mid") || !compose::writeDescription(song, dir)) {
         std::fprintf(stderr, "compose: cannot write into %s\n", dir.c_str());
         return 1;
     }
-    std::printf("compose: %zu notes in %zu tracks\n", song.notes.size(), song.trackNames.size());
+    std::printf("compose: %zu notes in %zu tracks\n", song.notes.size(), song.tracks.size());
     if (audio) {
         const std::vector<float> samples = compose::renderSong(song);
-        if (!writeWav(dir + "/" + name + ".wav", samples)) {
+        if (!writeWav(dir + "/" + song.name + ".wav", samples)) {
             std::fprintf(stderr, "compose: cannot write the audio\n");
             return 1;
         }

@@ -70,9 +70,10 @@ Event trackName(const std::string& name)
     return {0, 0, d};
 }
 
-int channelOf(int track)
+// Channel 10 (9 from 0) for drums, the track's index for the others.
+int channelOf(const Song& song, int track)
 {
-    return track == Drums ? 9 : track;
+    return song.tracks[static_cast<std::size_t>(track)].instrument == Instrument::Drums ? 9 : track;
 }
 
 } // namespace
@@ -81,23 +82,24 @@ bool writeMidi(const Song& song, const std::string& path)
 {
     Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6};
     be(file, 1, 2);
-    be(file, static_cast<std::uint32_t>(song.trackNames.size() + 1), 2);
+    be(file, static_cast<std::uint32_t>(song.tracks.size() + 1), 2);
     be(file, kDivision, 2);
 
     std::vector<Event> conductor;
-    conductor.push_back(trackName("Glass Harbour Signal"));
+    conductor.push_back(trackName(song.title));
     Bytes tempo{0xFF, 0x51, 0x03};
-    be(tempo, kMicrosecondsPerQuarter, 3);
+    be(tempo, static_cast<std::uint32_t>(song.microsecondsPerQuarter), 3);
     conductor.push_back({0, 0, tempo});
     conductor.push_back({0, 0, {0xFF, 0x58, 0x04, 4, 2, 24, 8}});
-    conductor.push_back({0, 0, {0xFF, 0x59, 0x02, 0x00, 0x01}}); // A minor
+    conductor.push_back({0, 0, {0xFF, 0x59, 0x02, static_cast<unsigned char>(song.keySharps),
+                                static_cast<unsigned char>(song.minor ? 1 : 0)}});
     const Bytes head = chunk(conductor);
     file.insert(file.end(), head.begin(), head.end());
 
-    for (int t = 0; t < static_cast<int>(song.trackNames.size()); ++t) {
+    for (int t = 0; t < static_cast<int>(song.tracks.size()); ++t) {
         std::vector<Event> events;
-        events.push_back(trackName(song.trackNames[static_cast<std::size_t>(t)]));
-        const unsigned char ch = static_cast<unsigned char>(channelOf(t));
+        events.push_back(trackName(song.tracks[static_cast<std::size_t>(t)].name));
+        const unsigned char ch = static_cast<unsigned char>(channelOf(song, t));
         for (const NoteEvent& n : song.notes) {
             if (n.track != t)
                 continue;

@@ -1,21 +1,21 @@
 #pragma once
-// The song as note data: named tracks of notes (beats), controller events,
-// and the modulator settings the music description gives the tracks. The
-// MIDI file, the audio and the description are all made from this.
+// A song: what song.txt says about it (tempo, length, note tracks and the
+// instruments that play them, drum keys, modulator settings, description)
+// and the notes its composition writes. The MIDI file, the audio, the music
+// description and its template are all made from this.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace compose {
 
-constexpr double kBpm = 155.0;
-constexpr int kMicrosecondsPerQuarter = 387097;
-constexpr double kSongBeats = 416.0;   // 104 bars of 4/4
-constexpr double kTailSeconds = 2.2;   // the last chord's release after the final bar
+enum class Instrument { Piano, Bass, Drums, Pad, Lead, Bleeps };
+enum class DrumSound { Kick, Snare, ClosedHat, OpenHat, Crash };
 
-enum Track { Piano = 0, Bass, Drums, Pad, Lead, Bleep, TrackCount };
-
-// Drum keys of the "Drums" track.
-enum DrumKey { Kick = 36, Snare = 38, ClosedHat = 42, OpenHat = 46, Crash = 49 };
+struct TrackSpec {
+    std::string name;
+    Instrument instrument;
+};
 
 struct NoteEvent {
     int track;
@@ -39,21 +39,38 @@ struct LfoRange {
 };
 
 struct Song {
-    std::vector<std::string> trackNames;
+    std::string name;        // file stem
+    std::string title;       // the conductor track's name
+    std::string composition; // which composition writes the notes
+    double bpm = 120.0;
+    int microsecondsPerQuarter = 500000;
+    int keySharps = 0;       // key signature: sharps, negative for flats
+    bool minor = false;
+    double beats = 0.0;      // length of the song
+    double tailSeconds = 0.0;
+    std::vector<TrackSpec> tracks;
+    std::vector<std::pair<int, DrumSound>> drumKeys;
+    int lfoTrack = -1;       // -1: no LFO
+    int lfoController = 1;
+    int lfoNumerator = 1, lfoDenominator = 2;
+    std::vector<LfoRange> lfoRanges;
+    int arpTrack = -1;       // -1: no arpeggiator
+    double arpStepBeats = 0.25;
+    std::string descriptionFile; // path of the music description to copy
+
     std::vector<NoteEvent> notes;
     std::vector<ControlEvent> controls;
+
+    // Index of the track of that name; -1 when there is none.
+    int trackIndex(const std::string& trackName) const;
 };
 
-// Modulator settings shared by the description and the synthesiser.
-constexpr int kPadLfoController = 1;
-const std::vector<LfoRange> kPadLfoRanges = {{0, 42, 1, 2}, {42, 84, 1, 4}, {84, 127, 1, 8}};
-constexpr double kArpStepBeats = 0.25; // 1/16 note, pattern "updown"
+// Reads a song file (song.txt); relative file names in it are taken from its
+// folder. False with a "file:line: ..." message on an error.
+bool loadSong(const std::string& path, Song& song, std::string& error);
 
-Song composeSong();
 // Sorts notes, and shortens any note that a later note of the same key and
 // track starts inside of, so the note data never overlaps a key.
 void tidy(Song& song);
-
-double beatsToSeconds(double beats);
 
 } // namespace compose

@@ -59,23 +59,28 @@ struct Mix {
     std::vector<float> dry, send, delay;
 };
 
-std::size_t frameAt(double beat)
-{
-    return static_cast<std::size_t>(std::llround(beatsToSeconds(beat) * kSampleRate));
-}
+// The song being rendered: its tempo turns beats into seconds.
+struct Clock {
+    double bpm;
+    double seconds(double beats) const { return beats * 60.0 / bpm; }
+    std::size_t frameAt(double beat) const
+    {
+        return static_cast<std::size_t>(std::llround(seconds(beat) * kSampleRate));
+    }
+};
 
 double pianoPan(int key)
 {
     return 0.3 + 0.4 * (key - 36) / 24.0;
 }
 
-void renderPiano(Mix& mix, const NoteEvent& n, Noise& noise)
+void renderPiano(Mix& mix, const Clock& clock, const NoteEvent& n, Noise& noise)
 {
     const double f = keyHz(n.key);
     const double velocity = std::pow(n.velocity / 127.0, 1.6) * 0.16;
-    const double held = beatsToSeconds(n.end - n.start);
+    const double held = clock.seconds(n.end - n.start);
     const double length = held + 0.5;
-    const std::size_t start = frameAt(n.start);
+    const std::size_t start = clock.frameAt(n.start);
     const std::size_t count = static_cast<std::size_t>(length * kSampleRate);
     const double sustain = std::pow(220.0 / f, 0.35);
     OnePole hammer;
@@ -105,12 +110,12 @@ void renderPiano(Mix& mix, const NoteEvent& n, Noise& noise)
     }
 }
 
-void renderBass(Mix& mix, const NoteEvent& n)
+void renderBass(Mix& mix, const Clock& clock, const NoteEvent& n)
 {
     const double f = keyHz(n.key);
     const double velocity = n.velocity / 127.0 * 0.33;
-    const double held = beatsToSeconds(n.end - n.start);
-    const std::size_t start = frameAt(n.start);
+    const double held = clock.seconds(n.end - n.start);
+    const std::size_t start = clock.frameAt(n.start);
     const std::size_t count = static_cast<std::size_t>((held + 0.08) * kSampleRate);
     OnePole lp1, lp2;
     double phase = 0.0;
@@ -131,27 +136,26 @@ void renderBass(Mix& mix, const NoteEvent& n)
     }
 }
 
-void renderDrum(Mix& mix, const NoteEvent& n, Noise& noise)
+void renderDrum(Mix& mix, const Clock& clock, DrumSound sound, const NoteEvent& n, Noise& noise)
 {
     const double velocity = n.velocity / 127.0;
-    const std::size_t start = frameAt(n.start);
+    const std::size_t start = clock.frameAt(n.start);
     OnePole hp, lp;
     double phase = 0.0;
     double length = 0.3;
-    switch (n.key) {
-    case Kick: length = 0.45; break;
-    case Snare: length = 0.3; hp.setCutoff(900.0); break;
-    case ClosedHat: length = 0.08; hp.setCutoff(7000.0); break;
-    case OpenHat: length = 0.35; hp.setCutoff(6500.0); break;
-    case Crash: length = 2.4; hp.setCutoff(4500.0); lp.setCutoff(12000.0); break;
-    default: return;
+    switch (sound) {
+    case DrumSound::Kick: length = 0.45; break;
+    case DrumSound::Snare: length = 0.3; hp.setCutoff(900.0); break;
+    case DrumSound::ClosedHat: length = 0.08; hp.setCutoff(7000.0); break;
+    case DrumSound::OpenHat: length = 0.35; hp.setCutoff(6500.0); break;
+    case DrumSound::Crash: length = 2.4; hp.setCutoff(4500.0); lp.setCutoff(12000.0); break;
     }
     const std::size_t count = static_cast<std::size_t>(length * kSampleRate);
     for (std::size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
         double v = 0.0, pan = 0.5, reverb = 0.05;
-        switch (n.key) {
-        case Kick: {
+        switch (sound) {
+        case DrumSound::Kick: {
             const double f = 48.0 + 120.0 * std::exp(-t * 28.0);
             phase += f / kSampleRate;
             v = std::sin(2.0 * kPi * phase) * std::exp(-t * 7.5) * 0.55;
@@ -159,21 +163,21 @@ void renderDrum(Mix& mix, const NoteEvent& n, Noise& noise)
                 v += 0.25 * (1.0 - t / 0.002);
             break;
         }
-        case Snare:
+        case DrumSound::Snare:
             phase += 190.0 / kSampleRate;
             v = hp.highpass(noise.next()) * std::exp(-t * 16.0) * 0.26 + std::sin(2.0 * kPi * phase) * std::exp(-t * 22.0) * 0.18;
             pan = 0.52;
             reverb = 0.2;
             break;
-        case ClosedHat:
+        case DrumSound::ClosedHat:
             v = hp.highpass(noise.next()) * std::exp(-t * 55.0) * 0.12;
             pan = 0.62;
             break;
-        case OpenHat:
+        case DrumSound::OpenHat:
             v = hp.highpass(noise.next()) * std::exp(-t * 9.0) * 0.08;
             pan = 0.4;
             break;
-        case Crash:
+        case DrumSound::Crash:
             v = lp.lowpass(hp.highpass(noise.next())) * std::exp(-t * 1.6) * 0.11;
             pan = 0.6;
             reverb = 0.3;
@@ -189,11 +193,12 @@ double padLfoPeriod(const Song& song, double beat)
 {
     int value = -1;
     for (const ControlEvent& c : song.controls)
-        if (c.track == Pad && c.controller == kPadLfoController && c.beat <= beat)
+        if (c.track == song.lfoTrack && c.controller == song.lfoController && c.beat <= beat)
             value = c.value;
-    double period = 2.0; // the description's 1/2 note until the lane says otherwise
+    // The description's period until the lane says otherwise.
+    double period = song.lfoNumerator * 4.0 / song.lfoDenominator;
     if (value >= 0)
-        for (const LfoRange& r : kPadLfoRanges)
+        for (const LfoRange& r : song.lfoRanges)
             if (value <= r.max) {
                 period = r.numerator * 4.0 / r.denominator;
                 break;
@@ -201,12 +206,12 @@ double padLfoPeriod(const Song& song, double beat)
     return period;
 }
 
-void renderPad(Mix& mix, const Song& song, const NoteEvent& n, Noise& noise)
+void renderPad(Mix& mix, const Clock& clock, const Song& song, const NoteEvent& n, Noise& noise)
 {
     const double f = keyHz(n.key);
     const double velocity = n.velocity / 127.0 * 0.05;
-    const double held = beatsToSeconds(n.end - n.start);
-    const std::size_t start = frameAt(n.start);
+    const double held = clock.seconds(n.end - n.start);
+    const std::size_t start = clock.frameAt(n.start);
     const std::size_t count = static_cast<std::size_t>((held + 0.7) * kSampleRate);
     const double detune[3] = {-0.006, 0.0, 0.0065};
     double phase[3] = {noise.next() * 0.5 + 0.5, noise.next() * 0.5 + 0.5, noise.next() * 0.5 + 0.5};
@@ -222,9 +227,9 @@ void renderPad(Mix& mix, const Song& song, const NoteEvent& n, Noise& noise)
             v += 2.0 * phase[o] - 1.0;
         }
         v = lp2.lowpass(lp1.lowpass(v));
-        const double beatsIn = t * kBpm / 60.0;
+        const double beatsIn = t * clock.bpm / 60.0;
         double tremolo = 1.0;
-        if (t <= held) {
+        if (t <= held && n.track == song.lfoTrack) {
             const double period = padLfoPeriod(song, n.start + beatsIn);
             const double lfo = 0.5 * std::sin(2.0 * kPi * beatsIn / period - kPi / 2) + 0.5;
             tremolo = 0.45 + 0.55 * lfo;
@@ -236,12 +241,12 @@ void renderPad(Mix& mix, const Song& song, const NoteEvent& n, Noise& noise)
     }
 }
 
-void renderLead(Mix& mix, const NoteEvent& n)
+void renderLead(Mix& mix, const Clock& clock, const NoteEvent& n)
 {
     const double f = keyHz(n.key);
     const double velocity = n.velocity / 127.0 * 0.15;
-    const double held = beatsToSeconds(n.end - n.start);
-    const std::size_t start = frameAt(n.start);
+    const double held = clock.seconds(n.end - n.start);
+    const std::size_t start = clock.frameAt(n.start);
     const std::size_t count = static_cast<std::size_t>((held + 0.2) * kSampleRate);
     double p1 = 0.0, p2 = 0.25, p3 = 0.0;
     OnePole lp1, lp2;
@@ -270,12 +275,13 @@ void renderLead(Mix& mix, const NoteEvent& n)
 // The bleeps sound what the arpeggiator lets through: of the held keys (in
 // the order the keys first appear), one at a time, stepping up and down
 // every sixteenth from the latest change of the held set.
-void renderBleeps(Mix& mix, const Song& song)
+void renderBleeps(Mix& mix, const Clock& clock, const Song& song, int track)
 {
+    const double arpStep = track == song.arpTrack ? song.arpStepBeats : 0.25;
     std::vector<int> keyOrder;
     std::vector<const NoteEvent*> notes;
     for (const NoteEvent& n : song.notes) {
-        if (n.track != Bleep)
+        if (n.track != track)
             continue;
         notes.push_back(&n);
         if (std::find(keyOrder.begin(), keyOrder.end(), n.key) == keyOrder.end())
@@ -291,9 +297,9 @@ void renderBleeps(Mix& mix, const Song& song)
     std::vector<bool> wasHeld(keyOrder.size(), false);
     std::vector<double> heldSince(keyOrder.size(), 0.0);
     double phase = 0.0;
-    const std::size_t total = frameAt(kSongBeats);
+    const std::size_t total = clock.frameAt(song.beats);
     std::size_t frame = 0;
-    for (int tick = 0; tick * step < kSongBeats; ++tick) {
+    for (int tick = 0; tick * step < song.beats; ++tick) {
         const double beat = tick * step;
         std::vector<std::size_t> held;
         for (std::size_t k = 0; k < keyOrder.size(); ++k) {
@@ -319,7 +325,7 @@ void renderBleeps(Mix& mix, const Song& song)
             id = heldSince[held[0]];
         } else if (held.size() > 1) {
             const std::size_t count = held.size();
-            const auto stepIndex = static_cast<std::size_t>((beat - latest) / kArpStepBeats + 1e-9);
+            const auto stepIndex = static_cast<std::size_t>((beat - latest) / arpStep + 1e-9);
             std::size_t index = stepIndex % (2 * count - 2);
             if (index >= count)
                 index = 2 * (count - 1) - index;
@@ -331,11 +337,11 @@ void renderBleeps(Mix& mix, const Song& song)
             gateId = id;
             triggered = beat;
         }
-        const std::size_t end = std::min(total, frameAt(beat + step));
+        const std::size_t end = std::min(total, clock.frameAt(beat + step));
         for (; frame < end; ++frame) {
             if (soundingKey < 0)
                 continue;
-            const double t = static_cast<double>(frame) / kSampleRate - beatsToSeconds(triggered);
+            const double t = static_cast<double>(frame) / kSampleRate - clock.seconds(triggered);
             phase += keyHz(soundingKey) / kSampleRate;
             phase -= std::floor(phase);
             const double square = phase < 0.25 ? 1.0 : -0.33;
@@ -388,10 +394,10 @@ void addReverb(std::vector<float>& out, const std::vector<float>& send, double l
 }
 
 // Ping-pong echo of a dotted eighth.
-void addDelay(std::vector<float>& out, const std::vector<float>& send)
+void addDelay(std::vector<float>& out, const std::vector<float>& send, const Clock& clock)
 {
     const std::size_t frames = send.size() / 2;
-    const std::size_t d = static_cast<std::size_t>(beatsToSeconds(0.75) * kSampleRate);
+    const std::size_t d = static_cast<std::size_t>(clock.seconds(0.75) * kSampleRate);
     std::vector<float> l(frames, 0.0f), r(frames, 0.0f);
     for (std::size_t i = 0; i < frames; ++i) {
         const float inL = send[2 * i], inR = send[2 * i + 1];
@@ -427,24 +433,33 @@ void addCrackle(std::vector<float>& out)
 
 std::vector<float> renderSong(const Song& song)
 {
-    const std::size_t frames = static_cast<std::size_t>((beatsToSeconds(kSongBeats) + kTailSeconds) * kSampleRate);
+    const Clock clock{song.bpm};
+    const std::size_t frames = static_cast<std::size_t>((clock.seconds(song.beats) + song.tailSeconds) * kSampleRate);
     Mix mix(frames);
     Noise noise(12345);
     for (const NoteEvent& n : song.notes) {
-        switch (n.track) {
-        case Piano: renderPiano(mix, n, noise); break;
-        case Bass: renderBass(mix, n); break;
-        case Drums: renderDrum(mix, n, noise); break;
-        case Pad: renderPad(mix, song, n, noise); break;
-        case Lead: renderLead(mix, n); break;
-        default: break;
+        switch (song.tracks[static_cast<std::size_t>(n.track)].instrument) {
+        case Instrument::Piano: renderPiano(mix, clock, n, noise); break;
+        case Instrument::Bass: renderBass(mix, clock, n); break;
+        case Instrument::Drums:
+            for (const auto& [key, sound] : song.drumKeys)
+                if (key == n.key) {
+                    renderDrum(mix, clock, sound, n, noise);
+                    break;
+                }
+            break;
+        case Instrument::Pad: renderPad(mix, clock, song, n, noise); break;
+        case Instrument::Lead: renderLead(mix, clock, n); break;
+        case Instrument::Bleeps: break;
         }
     }
-    renderBleeps(mix, song);
+    for (std::size_t t = 0; t < song.tracks.size(); ++t)
+        if (song.tracks[t].instrument == Instrument::Bleeps)
+            renderBleeps(mix, clock, song, static_cast<int>(t));
 
     std::vector<float> out = mix.dry;
     addReverb(out, mix.send, 0.9);
-    addDelay(out, mix.delay);
+    addDelay(out, mix.delay, clock);
     addCrackle(out);
 
     // Gentle saturation, then normalise to just under full scale, and fade
