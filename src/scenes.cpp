@@ -28,6 +28,7 @@
 #include "util/texture/texture.h"
 
 // Scenes of the productions.
+#include "scenes/droplets.h"
 #include "scenes/modulators.h"
 #include "scenes/textdrop.h"
 #include "scenes/textintro.h"
@@ -148,10 +149,13 @@ void SceneManager::addScene(Scene* scene)
 void SceneManager::createScenes()
 {
     switch (VelmoSystem::sceneSet) {
-    case 0:  // "Internal debugging": Droplets
+    case 0:
+        // "Internal debugging": scene number 0.
+        addScene(new Droplets());
+        break;
     case 1:  // "orvik - lantern": DiscoTiles ... Droplets
     case 2:  // "Quibbo": MusicVectors
-        // The scenes of productions 0 to 2 are not part of this build.
+        // The scenes of productions 1 and 2 are not part of this build yet.
         break;
     case 3:
         // "Glass Harbour Signal", in this order (scene numbers 0 to 5):
