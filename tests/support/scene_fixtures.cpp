@@ -72,7 +72,16 @@ SceneManager* make_scene_manager(int width, int height, bool dump, const std::st
                                  const std::string& title)
 {
     use_scene_settings(width, height, dump, musicFile, title);
-    return new SceneManager();
+    // Production 0's run folder holds the tracks and shaders of its scene,
+    // which the manager creates; the tests bring their own scenes instead.
+    EXPECT_EQ(chdir(VELMO_PRODUCTION0_DIR), 0);
+    SceneManager* manager = new SceneManager();
+    for (Scene* scene : manager->scenes) {
+        scene->deinit();
+        delete scene;
+    }
+    manager->scenes.clear();
+    return manager;
 }
 
 void set_track(Music* music, const std::string& name, float value)

@@ -40,8 +40,9 @@ private:
 
 // Settings for a scene manager of production 0 whose window is width x
 // height, with the given music (none: the silent clock) and title (the AVI
-// stem in dump mode); then builds it, with loose files from the source tree
-// (the working folder becomes the source folder).
+// stem in dump mode); then builds it, with loose files from production 0's
+// run folder (which becomes the working folder), and removes the scenes it
+// created: the scene list starts empty.
 SceneManager* make_scene_manager(int width, int height, bool dump = false,
                                  const std::string& musicFile = "",
                                  const std::string& title = "Scene Test");

@@ -40,15 +40,31 @@ TEST_F(DataLayerTest, PackedAssetTreeServesEveryLooseFileByteForByte)
         EXPECT_EQ(take(load_file(name.c_str(), "rt", &size, true), size), text) << name;
     }
 
-    // Every asset is in it (licences, notes and build files are not assets).
-    for (const auto& item : std::filesystem::recursive_directory_iterator(std::string(VELMO_SOURCE_DIR) + "/data")) {
-        const std::string file = item.path().filename().string();
-        if (!item.is_regular_file() || file == "CMakeLists.txt" || file.find("LICENSE") == 0 ||
-            file.find("README") == 0 || file.find("GPL") == 0 || item.path().extension() == ".md")
+    // Every asset of the run folder's data/ (links into the source tree, the
+    // production's own track set as data/sync_tracker) is in it; licences,
+    // notes and build files are not assets.
+    namespace fs = std::filesystem;
+    const fs::path tree = fs::path(VELMO_BINARY_DIR) / "data";
+    for (auto it = fs::recursive_directory_iterator(tree, fs::directory_options::follow_directory_symlink);
+         it != fs::recursive_directory_iterator(); ++it) {
+        if (it->is_directory() && it->path().filename() == "CMakeFiles") {
+            it.disable_recursion_pending();
             continue;
-        const std::string name =
-            "data/" + std::filesystem::relative(item.path(), std::string(VELMO_SOURCE_DIR) + "/data").generic_string();
+        }
+        const std::string file = it->path().filename().string();
+        if (!it->is_regular_file() || file == "CMakeLists.txt" || file.find("LICENSE") == 0 ||
+            file.find("README") == 0 || file.find("GPL") == 0 || it->path().extension() == ".md" ||
+            it->path().extension() == ".cmake")
+            continue;
+        const std::string name = "data/" + it->path().lexically_relative(tree).generic_string();
         EXPECT_TRUE(names.count(name)) << name << " is not packed";
+    }
+    // One production's tracks, flat under the track folder.
+    EXPECT_TRUE(names.count("data/sync_tracker/_ActiveScene1st.track"));
+    for (const std::string& name : names) {
+        if (name.rfind("data/sync_tracker/", 0) == 0) {
+            EXPECT_EQ(name.find('/', 18), std::string::npos) << name;
+        }
     }
 }
 
