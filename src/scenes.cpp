@@ -30,6 +30,7 @@
 // Scenes of the productions.
 #include "scenes/droplets.h"
 #include "scenes/modulators.h"
+#include "scenes/musicvectors.h"
 #include "scenes/textdrop.h"
 #include "scenes/textintro.h"
 #include "scenes/textpiano.h"
@@ -154,8 +155,11 @@ void SceneManager::createScenes()
         addScene(new Droplets());
         break;
     case 1:  // "orvik - lantern": DiscoTiles ... Droplets
-    case 2:  // "Quibbo": MusicVectors
-        // The scenes of productions 1 and 2 are not part of this build yet.
+        // The scenes of production 1 are not part of this build yet.
+        break;
+    case 2:
+        // "Quibbo": scene number 0.
+        addScene(new MusicVectors());
         break;
     case 3:
         // "Glass Harbour Signal", in this order (scene numbers 0 to 5):
