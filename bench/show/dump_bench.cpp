@@ -4,7 +4,7 @@
 // production as "Get &avi" does, with Motion JPEG at quality 90, and renders
 // pairs of consecutive frames at every STRIDE-th frame of the show: one frame
 // with the frame's shortcuts on, one with them off
-// (SceneManager::skipUnseenWork), in alternating order. Each frame is timed
+// (showbench::set_shortcuts), in alternating order. Each frame is timed
 // from the start of the frame to the written AVI frame, read-back and
 // compression included. Prints the time per frame each way, the speed in
 // seconds of show per second, and the whole show's render time that follows.
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         music->seekSeconds(static_cast<float>(f) / 30.0f);
         for (int k = 0; k < 2; ++k) {
             const bool skip = (k == 0) == (pair % 2 == 0);
-            manager->skipUnseenWork = skip;
+            showbench::set_shortcuts(manager, skip);
             (skip ? on : off).push_back(showbench::time_frame(manager));
             if (!showbench::pump_messages())
                 break;

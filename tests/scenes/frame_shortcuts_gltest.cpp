@@ -1,6 +1,7 @@
 // The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
 // pass overwrites, mip chains nobody samples, the overlay step when
-// "ActiveScene4rd" names no scene) leave every frame of the show as it was:
+// "ActiveScene4rd" names no scene, the text canvas's mip chain while it is
+// drawn magnified) leave every frame of the show as it was:
 // the compiled-in production, from the packed data file of the build folder,
 // drawn at a table of times and track settings with the shortcuts off and on,
 // in a letterboxed window (bars at the top and bottom).
@@ -16,6 +17,7 @@
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
 #include "system/velmosystem.h"
+#include "util/ascii/asciiengine.h"
 #include "util/data/data_layer.h"
 #include "util/data/datafile.h"
 #include "util/fbo/fbo.h"
@@ -70,6 +72,8 @@ protected:
     static std::vector<std::uint8_t> frame(bool skip)
     {
         manager->skipUnseenWork = skip;
+        if (FBO* canvas = AsciiEngine::shared_framebuffer())
+            canvas->set_skip_unseen_work(skip);
         manager->run();
         return gltest::read_rgba(0, 0, kSize, kSize);
     }

@@ -88,7 +88,9 @@ void AsciiEngine::render(bool presentAfter)
     renderProgram->set_mat4("ProjectionMatrix", projection.data(), 1, false);
     draw_cells();
 
-    framebuffer->pop();
+    // The picture is reached only through the framebuffer's own calls: its
+    // mip chain is built when a draw can read it, not for a magnified view.
+    framebuffer->pop_deferring_mipmaps();
 
     if (presentAfter)
         present();

@@ -162,13 +162,44 @@ void FBO::push(bool clear)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_ACCUM_BUFFER_BIT);
 }
 
-void FBO::pop()
+void FBO::restore()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(fbo_pushed));
     glDrawBuffer(static_cast<GLenum>(saved_draw_buffer));
     glReadBuffer(static_cast<GLenum>(saved_read_buffer));
     glViewport(saved_viewport[0], saved_viewport[1], saved_viewport[2], saved_viewport[3]);
     fbo_pushed = -1;
+}
+
+void FBO::pop()
+{
+    restore();
+    rebuild_mipmaps(!skip_unseen_work);
+}
+
+void FBO::pop_deferring_mipmaps()
+{
+    if (!skip_unseen_work) {
+        pop();
+        return;
+    }
+    restore();
+    mipmaps_deferred = true;
+}
+
+void FBO::update_deferred_mipmaps(bool forMagnifiedDraw)
+{
+    if (!mipmaps_deferred)
+        return;
+    if (forMagnifiedDraw) {
+        // The unit square fills the viewport: no smaller than the picture
+        // both ways, every pixel is magnified (lambda <= 0, with or without
+        // anisotropy) and level 0 alone is read.
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        if (viewport[2] >= width && viewport[3] >= height)
+            return;
+    }
     rebuild_mipmaps(false);
 }
 
@@ -176,6 +207,7 @@ void FBO::generate_mipmaps() { rebuild_mipmaps(true); }
 
 void FBO::rebuild_mipmaps(bool unsampledToo)
 {
+    mipmaps_deferred = false;
     // Multisample textures have no mipmaps; generating on the 2D target
     // would touch whatever other texture is bound there.
     if (samples >= 2)
@@ -198,6 +230,7 @@ void FBO::blit()
 
 Texture* FBO::get_texture(unsigned index)
 {
+    update_deferred_mipmaps(false);
     if (index >= color_textures.size())
         return nullptr;
     return color_textures[index];
@@ -207,6 +240,7 @@ void FBO::bind_texture(int index, int unit)
 {
     if (index < 0 || index >= static_cast<int>(color_textures.size()))
         FATAL_ERROR("Invalid texture number");
+    update_deferred_mipmaps(false);
     color_textures[index]->bind(unit);
 }
 
@@ -219,6 +253,7 @@ void FBO::bind_depth_texture(int unit)
 
 void FBO::draw()
 {
+    update_deferred_mipmaps(true);
     color_textures.at(0)->draw_fullscreen(0, 0, 1, 1);
 }
 
@@ -255,4 +290,5 @@ void FBO::resize(int width_, int height_)
     }
     check_status();
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    mipmaps_deferred = false;  // made again, with their chains
 }

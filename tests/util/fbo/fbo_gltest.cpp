@@ -184,6 +184,56 @@ TEST_F(FBOGL, PopLeavesChainsThatAreNeverSampled)
     EXPECT_EQ(width, 8);
 }
 
+// A deferred chain stays as it was through a magnified draw (which reads
+// level 0 alone) and is rebuilt by a minified draw or by bind_texture; with
+// the shortcuts off the deferring pop rebuilds at once.
+TEST_F(FBOGL, DeferredMipmapsAreBuiltWhenADrawCanReadThem)
+{
+    FBO f(32, 32, FBO_TYPE_RGBA8_MIPMAP, 0);
+    Texture* texture = f.get_texture(0);
+    auto smallest = [&] {  // green of the 1x1 level, read without the FBO
+        texture->bind(0);
+        unsigned char texel[4] = {0, 0, 0, 0};
+        glGetTexImage(GL_TEXTURE_2D, 5, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+        return static_cast<int>(texel[1]);
+    };
+    auto paint = [&](float green) {
+        glClearColor(1, green, 0, 1);
+        f.push(true);
+        glClearColor(0, 0, 0, 0);
+    };
+    auto draw_into = [&](int size) {
+        FBO target(size, size, FBO_TYPE_RGBA8, 0);
+        target.push(true);
+        Texture::bind_default_shader();
+        f.draw();
+        target.pop();
+        float px[4];
+        read_float(target.get_id(), 0, size / 2, size / 2, px);
+        return static_cast<int>(std::lround(px[1] * 255));
+    };
+
+    paint(1);
+    f.pop();
+    paint(0);
+    f.pop_deferring_mipmaps();
+    EXPECT_EQ(smallest(), 255);
+    EXPECT_EQ(draw_into(64), 0);  // magnified: level 0, chain untouched
+    EXPECT_EQ(smallest(), 255);
+    EXPECT_EQ(draw_into(16), 0);  // minified: the chain is rebuilt first
+    EXPECT_EQ(smallest(), 0);
+
+    paint(1);
+    f.pop_deferring_mipmaps();
+    f.bind_texture(0, 0);
+    EXPECT_EQ(smallest(), 255);
+
+    f.set_skip_unseen_work(false);
+    paint(0);
+    f.pop_deferring_mipmaps();
+    EXPECT_EQ(smallest(), 0);
+}
+
 TEST_F(FBOGL, MultisampleResolveBlendsEdges)
 {
     FBO ms(64, 64, FBO_TYPE_RGBA8, 4);
