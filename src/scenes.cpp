@@ -456,7 +456,7 @@ void SceneManager::onMouseMove(int, int) {}
 void SceneManager::onMouseButton(int, int) {}
 void SceneManager::onMouseWheel(int) {}
 void SceneManager::setFullscreen(bool) {}
-bool SceneManager::isMouseGrabbed() { return false; }
+bool SceneManager::isMouseGrabbed() { return input.is_mouse_grabbed(); }
 
 void update_camera_control(Camera* camera, const std::uint8_t* keys, InputState* input,
                            float speed, Music* music)

@@ -2,29 +2,36 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
+#include "platform/messagebox_fltk.h"
 #include "platform/window_internal.h"
 
 namespace {
+
 MessageBoxResponder& responder()
 {
     static MessageBoxResponder r;
     return r;
 }
+
+MessageBoxPath& first_path()
+{
+    static MessageBoxPath p;
+    return p;
 }
 
-void set_message_box_responder(MessageBoxResponder r)
+bool with_cancel(UINT type)
 {
-    responder() = std::move(r);
+    return (type & 0xF) == MB_OKCANCEL;
 }
 
-int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type)
+bool show_sdl_message_box(const char* text, const char* caption, UINT type, int* answer,
+                          std::string* why)
 {
-    if (responder())
-        return responder()(text, caption, type);
-
     ensure_sdl_video(); // with the layer's settings (X11, signals left alone)
 
-    const bool withCancel = (type & 0xF) == MB_OKCANCEL;
+    const bool withCancel = with_cancel(type);
     SDL_MessageBoxButtonData buttons[2] = {
         {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"},
         {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
@@ -40,16 +47,53 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type
 
     SDL_MessageBoxData data{};
     data.flags = flags;
-    data.title = caption ? caption : "";
-    data.message = text ? text : "";
+    data.title = caption;
+    data.message = text;
     data.numbuttons = withCancel ? 2 : 1;
     data.buttons = buttons;
 
     int pressed = 0;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0)
-        return 0;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        *why = SDL_GetError();
+        return false;
+    }
     // Closing the box by its frame answers like Escape.
-    if (pressed < 0)
-        pressed = withCancel ? IDCANCEL : IDOK;
-    return pressed;
+    *answer = pressed < 0 ? (withCancel ? IDCANCEL : IDOK) : pressed;
+    return true;
+}
+
+} // namespace
+
+void set_message_box_responder(MessageBoxResponder r)
+{
+    responder() = std::move(r);
+}
+
+void set_message_box_first_path(MessageBoxPath path)
+{
+    first_path() = std::move(path);
+}
+
+int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type)
+{
+    if (responder())
+        return responder()(text, caption, type);
+    text = text ? text : "";
+    caption = caption ? caption : "";
+
+    int answer = 0;
+    std::string firstWhy, toolkitWhy;
+    const bool shown = first_path() ? first_path()(text, caption, type, &answer, &firstWhy)
+                                    : show_sdl_message_box(text, caption, type, &answer, &firstWhy);
+    if (shown || show_fltk_message_box(text, caption, type, &answer, &toolkitWhy))
+        return answer;
+
+    answer = with_cancel(type) ? IDCANCEL : IDOK;
+    std::fprintf(stderr,
+                 "No message box could be shown (window library: %s; toolkit: %s); answered %s.\n"
+                 "%s\n%s\n",
+                 firstWhy.c_str(), toolkitWhy.c_str(), answer == IDOK ? "OK" : "Cancel", caption,
+                 text);
+    std::fflush(stderr);
+    return answer;
 }

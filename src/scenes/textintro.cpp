@@ -132,8 +132,7 @@ void TextIntro::draw() {
     const int prog3 = track_position(p3);
     const int section = track_position(music->getSyncValue("introSection") + 0.5f);
 
-    const float decay = music->getSyncValue("fireDecay");
-    fire->set_decay(double(decay), double(music->getSyncValue("fireDecayTarget")),
+    fire->set_decay(double(music->getSyncValue("fireDecay")), double(music->getSyncValue("fireDecayTarget")),
                     double(music->getSyncValue("fireDecaySpeed") * 0.001f));
 
     canvas.clear();
@@ -145,10 +144,7 @@ void TextIntro::draw() {
         drawScroll(p3, prog3);
         break;
     case 3:
-        // The fire's cooling divides by the neighbour count plus the decay,
-        // so a negative decay must never reach a fire step.
-        if (decay >= 0.0f)
-            fire->draw(-1);
+        fire->draw(-1);  // whatever the decay: the fire guards its own division
         break;
     case 4:
         drawBottomBar(progress, prog2);

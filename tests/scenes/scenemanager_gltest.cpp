@@ -7,6 +7,13 @@
 #include <limits>
 
 #include "effects/effect.h"
+#include "scenes/modulators.h"
+#include "scenes/textdrop.h"
+#include "scenes/textintro.h"
+#include "scenes/textpiano.h"
+#include "scenes/textribbons.h"
+#include "scenes/textroto.h"
+#include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
 #include "system/fatal_error.h"
@@ -427,6 +434,36 @@ TEST_F(SceneManagerGLTest, DestructionDeinitialisesAndDeletesScenes)
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].name, "deinit first");
     EXPECT_EQ(log[1].name, "deinit second");
+}
+
+// The text-mode production's scenes, numbered 0 to 5 in this order.
+TEST_F(SceneManagerGLTest, TextModeProductionHasItsSixScenesInOrder)
+{
+    testsupport::ThrowingFatalErrors fatalErrors;  // a failing scene fails the test at once
+    SceneManager* own = scenetest::make_scene_manager(256, 144, false,
+                                                      "data/music/glass_harbour_signal.xml");
+    VelmoSystem::sceneSet = 3;
+    own->createScenes();
+    VelmoSystem::sceneSet = 0;
+    ASSERT_EQ(own->scenes.size(), 6u);
+    const auto& s = own->scenes;
+    EXPECT_NE(dynamic_cast<TextIntro*>(s[0]), nullptr);
+    EXPECT_NE(dynamic_cast<TextRoto*>(s[1]), nullptr);
+    EXPECT_NE(dynamic_cast<TextPiano*>(s[2]), nullptr);
+    EXPECT_NE(dynamic_cast<TextDrop*>(s[3]), nullptr);
+    EXPECT_NE(dynamic_cast<TextRibbons*>(s[4]), nullptr);
+    EXPECT_NE(dynamic_cast<Modulators*>(s[5]), nullptr);
+    delete own;
+}
+
+// The window procedure asks the manager whether the mouse is grabbed: the
+// answer is the input state's flag.
+TEST_F(SceneManagerGLTest, MouseGrabIsTheInputStatesFlag)
+{
+    for (const bool grabbed : {true, false}) {
+        manager->input.mouse_grabbed = grabbed;
+        EXPECT_EQ(manager->isMouseGrabbed(), grabbed);
+    }
 }
 
 }  // namespace

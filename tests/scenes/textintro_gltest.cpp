@@ -1,6 +1,9 @@
 // TextIntro: each section's cells from fixed track values, the seeded random
-// cells, and no fire step with a negative decay.
+// cells, and the fire section burning whatever its decay.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "scenes/textintro.h"
 #include "scenes/textscene_fixture.h"
@@ -119,6 +122,18 @@ TEST_F(TextIntroTest, HighlightSectionColoursThreeColumnsOfTheBar) {
     EXPECT_EQ(cell_at(scene.canvas, 20, 40), (Cell{0, 0, 0}));  // nothing but the bar
 }
 
+// The scroll section's canvas against the expected one, stars aside (none
+// move at step 0, but allow them).
+void expect_scroll_canvas(const AsciiEngine& got, const AsciiEngine& want, const std::string& what) {
+    for (int r = 0; r < 50; ++r)
+        for (int c = 0; c < 80; ++c) {
+            const Cell cell = cell_at(got, r, c);
+            if (cell.ch == '.' && cell.fg != 11)
+                continue;
+            ASSERT_EQ(cell, cell_at(want, r, c)) << what << " at " << r << "," << c;
+        }
+}
+
 TEST_F(TextIntroTest, ScrollRevealsPictureLineByLine) {
     world->set("introSection", 2.0f);
     world->set("introProg3", 4.5f);  // layout 4, t = 0.5: rows 10 to 33
@@ -128,14 +143,36 @@ TEST_F(TextIntroTest, ScrollRevealsPictureLineByLine) {
     plain.clear();
     for (int r = 10; r < 34; ++r)
         plain.draw_builtin_image_row(r, 0, 0, r, 11, 1, '.');
-    for (int r = 0; r < 50; ++r)
-        for (int c = 0; c < 80; ++c) {
-            Cell want = cell_at(plain, r, c);
-            Cell got = cell_at(scene.canvas, r, c);
-            if (got.ch == '.' && got.fg != 11)  // a star (none move at step 0, but allow them)
-                continue;
-            ASSERT_EQ(got, want) << r << "," << c;
-        }
+    expect_scroll_canvas(scene.canvas, plain, "layout 4");
+}
+
+// The other layouts of the scroll section: which pictures, at which rows
+// (t = the fraction of "introProg3", v = 160 t - 80).
+TEST_F(TextIntroTest, ScrollLayoutsPlaceTheirPictures) {
+    struct Placed {
+        int image, row;
+    };
+    const struct {
+        float prog3;
+        std::vector<Placed> pictures;
+    } cases[] = {
+        {1.625f, {{3, 20}}},            // v = 20
+        {2.75f, {{3, 15}, {2, 30}}},    // 20 t = 15, v - 10 = 30
+        {3.625f, {{3, 30}, {2, 10}}},   // v + 10, v - 10
+        {0.5f, {{0, 0}}},               // the default: picture 0 at v
+        {7.75f, {{0, 40}}},
+    };
+    world->set("introSection", 2.0f);
+    world->set("fireDecay", -1.0f);  // no fire
+    for (const auto& k : cases) {
+        world->set("introProg3", k.prog3);
+        scene.draw();
+        AsciiEngine plain(AsciiEngine::PlanesOnly{});
+        plain.clear();
+        for (const Placed& p : k.pictures)
+            plain.draw_builtin_image(p.image, 11, 1, '.', false, p.row, 0);
+        expect_scroll_canvas(scene.canvas, plain, "introProg3 " + std::to_string(k.prog3));
+    }
 }
 
 TEST_F(TextIntroTest, RandomCellsFollowTheSeed) {
@@ -159,10 +196,10 @@ TEST_F(TextIntroTest, RandomCellsFollowTheSeed) {
             ASSERT_EQ(cell_at(scene.canvas, r, c), first[r * 80 + c]);
 }
 
-// The fire's cooling divides by the neighbour count plus the decay: -3 makes
-// the corner cells divide by zero. Such a decay runs no fire step at all,
-// while a usable decay lights the bottom row from the first step.
-TEST_F(TextIntroTest, FireSectionRunsNoStepWithNegativeDecay) {
+// The fire section draws the fire whatever the decay. Its cooling divides
+// by the neighbour count plus the decay, so -3 would make the corner cells
+// divide by zero: the fire keeps those at 0 itself and still burns.
+TEST_F(TextIntroTest, FireSectionBurnsWhateverTheDecay) {
     world->set("introSection", 3.0f);
     auto litCells = [&] {
         int lit = 0;
@@ -171,17 +208,13 @@ TEST_F(TextIntroTest, FireSectionRunsNoStepWithNegativeDecay) {
                 lit += scene.canvas.get_char(r, c) != 0;
         return lit;
     };
-    world->set("fireDecay", -3.0f);
-    scene.draw();
-    EXPECT_EQ(litCells(), 0);
-    world->setTicks(100000 + 200);
-    scene.draw();
-    EXPECT_EQ(litCells(), 0);
-
-    world->set("fireDecay", 0.5f);
-    world->setTicks(100000 + 400);
-    scene.draw();
-    EXPECT_GT(litCells(), 0);
+    for (const float decay : {-3.0f, 0.5f}) {
+        world->set("fireDecay", decay);
+        scene.draw();
+        world->setTicks(100000 + (decay < 0 ? 200 : 400));
+        scene.draw();
+        EXPECT_GT(litCells(), 0) << "decay " << decay;
+    }
 }
 
 TEST_F(TextIntroTest, PresentsTheCanvasThroughTheRenderPath) {

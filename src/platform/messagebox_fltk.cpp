@@ -1,0 +1,39 @@
+#include "platform/messagebox_fltk.h"
+
+#include <X11/Xlib.h>
+
+#include <FL/Fl.H>
+#include <FL/fl_ask.H>
+#include <FL/x.H>
+
+#include "platform/messagebox.h"
+
+bool show_fltk_message_box(const char* text, const char* caption, UINT type, int* answer,
+                           std::string* why)
+{
+    // FLTK ends the process when it cannot open its display itself, so the
+    // display is opened here first and handed over.
+    if (!fl_display) {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display) {
+            *why = "cannot open the X display";
+            return false;
+        }
+        fl_open_display(display);
+    }
+    fl_message_title(caption);
+    if ((type & 0xF) == MB_OKCANCEL) {
+        // Button 0 answers Escape and the close box as well.
+        *answer = fl_choice("%s", fl_cancel, fl_ok, nullptr, text) == 1 ? IDOK : IDCANCEL;
+        return true;
+    }
+    const char* close = fl_close;
+    fl_close = fl_ok;
+    if ((type & 0xF0) == MB_ICONERROR || (type & 0xF0) == MB_ICONWARNING)
+        fl_alert("%s", text);
+    else
+        fl_message("%s", text);
+    fl_close = close;
+    *answer = IDOK;
+    return true;
+}
