@@ -282,20 +282,25 @@ void Music::loadStream(std::string fileName)
     waveFormat.nSamplesPerSec = info.freq;
     waveFormat.nAvgBytesPerSec = waveFormat.nBlockAlign * info.freq;
     waveFormat.cbSize = 0;
-    VELMO_ASSERT_EQ(info.chans, 2u);
-    VELMO_ASSERT_EQ( ( info.flags & BASS_SAMPLE_8BITS ), 0u);
+    // Only 16-bit stereo is played; the messages show both sides as written.
+    if (info.chans != 2)
+        FATAL_ERROR("Failed assert info.chans == 2\n info.chans is " + std::to_string(info.chans) +
+                    "\n 2 is 2");
+    if ((info.flags & BASS_SAMPLE_8BITS) != 0)
+        FATAL_ERROR("Failed assert ( info.flags & BASS_SAMPLE_8BITS ) == false\n ( info.flags & BASS_SAMPLE_8BITS ) is " +
+                    std::to_string(info.flags & BASS_SAMPLE_8BITS) + "\n false is 0");
 
     num_samples = static_cast<std::uint32_t>(length / 2);
     float_buffer = new float[num_samples];
-    const std::uint64_t c = readDecoded(chan_decode, float_buffer, num_samples * sizeof(float), BASS_DATA_FLOAT);
+    std::uint64_t c = readDecoded(chan_decode, float_buffer, num_samples * sizeof(float), BASS_DATA_FLOAT);
     VELMO_ASSERT_EQ(c, num_samples * sizeof(float));
 
     if (dumpAudio) {
         if (!BASS_ChannelSetPosition(chan_decode, 0, BASS_POS_BYTE))
             FATAL_ERROR("Failed to set BASS position for dumping: " + std::to_string(BASS_ErrorGetCode()));
         u16_buffer = new std::int16_t[num_samples];
-        const std::uint64_t c16 = readDecoded(chan_decode, u16_buffer, num_samples * sizeof(u16), 0);
-        VELMO_ASSERT_EQ(c16, num_samples * sizeof(u16));
+        c = readDecoded(chan_decode, u16_buffer, num_samples * sizeof(u16), 0);
+        VELMO_ASSERT_EQ(c, num_samples * sizeof(u16));
     }
 }
 

@@ -42,6 +42,21 @@ TEST(ModulatorRanges, FirstRangeReachingTheValueDecides)
     EXPECT_EQ(fatalMessage([&] { m.setControllerValue(128); }), "Value out of bounds: 128");
     EXPECT_EQ(fatalMessage([&] { m.setControllerValue(-1); }), "Value out of bounds: -1");
 
+    // Minimums are exclusive: a value in a gap between two ranges, or at the
+    // minimum of the range that reaches it, is a broken table. Only 0 is
+    // taken by a range starting at 0.
+    Modulator gap;
+    gap.period = 9.0f;
+    gap.addRange(0, 31, 1, 4, false);
+    gap.addRange(40, 127, 1, 8, false);
+    for (int value : {35, 40})
+        EXPECT_EQ(fatalMessage([&] { gap.setControllerValue(value); }), "How did this happen?") << value;
+    gap.setControllerValue(41);
+    EXPECT_EQ(gap.period, 0.5f);
+    Modulator high;
+    high.addRange(10, 127, 1, 4, false);
+    EXPECT_EQ(fatalMessage([&] { high.setControllerValue(0); }), "How did this happen?");
+
     // A value above every range, or any value with no ranges, keeps the period.
     Modulator narrow;
     narrow.period = 2.0f;

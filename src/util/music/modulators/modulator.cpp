@@ -53,11 +53,17 @@ void Modulator::appendRange(std::uint8_t min, std::uint8_t max, float beats)
 
 float Modulator::lookupRange(std::uint8_t value)
 {
-    // The first range whose maximum holds the value decides, also for a value
-    // at its minimum (so a lane at 0 selects the first range).
-    for (std::size_t i = 0; i < ranges.max.size(); ++i)
-        if (value <= ranges.max[i])
+    // The first range whose maximum holds the value decides. Its minimum is
+    // exclusive, except that a lane at 0 selects a range starting at 0
+    // (otherwise no lane could ever sit at 0); a value in a gap between
+    // ranges is a broken range table.
+    for (std::size_t i = 0; i < ranges.max.size(); ++i) {
+        if (value > ranges.max[i])
+            continue;
+        if (value > ranges.min[i] || (value == 0 && ranges.min[i] == 0))
             return ranges.beats[i];
+        FATAL_ERROR("How did this happen?");
+    }
     return period;
 }
 

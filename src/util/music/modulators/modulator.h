@@ -30,7 +30,8 @@ public:
     void setIntensity(float intensity);
     void addRange(int min, int max, int numerator, int denominator, bool triplet);
     void appendRange(std::uint8_t min, std::uint8_t max, float beats);
-    // The beats of the first range whose maximum is at least `value`; the
+    // The beats of the first range whose maximum is at least `value` (fatal
+    // when `value` lies at or below that range's minimum, 0 aside); the
     // current period when no range reaches that high.
     float lookupRange(std::uint8_t value);
     // Fatal outside 0..127; otherwise the period becomes the range's length.
