@@ -440,10 +440,10 @@ TEST_F(SceneManagerGLTest, DestructionDeinitialisesAndDeletesScenes)
 TEST_F(SceneManagerGLTest, TextModeProductionHasItsSixScenesInOrder)
 {
     testsupport::ThrowingFatalErrors fatalErrors;  // a failing scene fails the test at once
-    SceneManager* own = scenetest::make_scene_manager(256, 144, false,
-                                                      "data/music/glass_harbour_signal.xml");
+    // The build folder runs the compiled-in production, the text-mode one.
+    scenetest::use_scene_settings(256, 144, false, "data/music/glass_harbour_signal.xml", "Scene Test");
     VelmoSystem::sceneSet = 3;
-    own->createScenes();
+    SceneManager* own = new SceneManager();  // creates the production's scenes
     VelmoSystem::sceneSet = 0;
     ASSERT_EQ(own->scenes.size(), 6u);
     const auto& s = own->scenes;
