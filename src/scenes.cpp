@@ -28,14 +28,22 @@
 #include "util/texture/texture.h"
 
 // Scenes of the productions.
+#include "scenes/discotiles.h"
 #include "scenes/droplets.h"
+#include "scenes/geysirs.h"
+#include "scenes/glowshapes.h"
 #include "scenes/modulators.h"
 #include "scenes/musicvectors.h"
+#include "scenes/scene_fireworks/scene_fireworks.h"
+#include "scenes/siriustext.h"
+#include "scenes/sjakkvektor.h"
+#include "scenes/squarepeeps.h"
 #include "scenes/textdrop.h"
 #include "scenes/textintro.h"
 #include "scenes/textpiano.h"
 #include "scenes/textribbons.h"
 #include "scenes/textroto.h"
+#include "scenes/trancetunnel.h"
 
 namespace {
 
@@ -154,8 +162,17 @@ void SceneManager::createScenes()
         // "Internal debugging": scene number 0.
         addScene(new Droplets());
         break;
-    case 1:  // "orvik - lantern": DiscoTiles ... Droplets
-        // The scenes of production 1 are not part of this build yet.
+    case 1:
+        // "orvik - lantern", in this order (scene numbers 0 to 8).
+        addScene(new DiscoTiles());
+        addScene(new SjakkVektor());
+        addScene(new Geysirs());
+        addScene(new TranceTunnel());
+        addScene(new Fireworks());
+        addScene(new SquarePeeps());
+        addScene(new GlowShapes());
+        addScene(new SiriusText());
+        addScene(new Droplets());
         break;
     case 2:
         // "Quibbo": scene number 0.
