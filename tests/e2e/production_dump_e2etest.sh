@@ -7,5 +7,11 @@
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
 
-check_dump "$1" "$binary_dir" 960x540  # the whole show, about 4900 frames: kept small for CI
+# Production 2 flashes with its drums: its frames are checked at the hits.
+if grep -qx 'index=2' "$binary_dir/production.txt"; then
+    render_dump "$1" "$binary_dir" 960x540
+    check_drum_hits
+else
+    check_dump "$1" "$binary_dir" 960x540  # the whole show, about 4900 frames: kept small for CI
+fi
 echo "PASS: $avi"

@@ -126,9 +126,8 @@ wait_at_most() {
 # "Get &avi" and the compression dialog with Motion JPEG at quality 75.
 # Checks one MJPEG part at that quality whose video lasts as long as the
 # show, audio as long when the production has music and none when it has
-# not, and seven frames spread over the show that are neither black nor
-# alike. Sets avi to the file (in run_dir).
-check_dump() {
+# not. Sets avi to the file (in run_dir) and song to the show's length.
+render_dump() {
     start_xvfb "$3"
     make_run_dir "$1" "$2"
     VELMO_VIDEO_QUALITY=75 "$source_dir/scripts/dump-video" "$run_dir" || fail "dump-video exited with $?"
@@ -139,7 +138,7 @@ check_dump() {
     [ ${#files[@]} -eq 1 ] || fail "expected one AVI part, found ${#files[@]}"
     avi=${files[0]}
 
-    local song video audio streams codec quality
+    local video audio streams codec quality
     song=$(song_seconds)
     video=$(stream_seconds "$avi" v:0)
     streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$avi" | sort | tr '\n' ' ')
@@ -160,7 +159,12 @@ check_dump() {
     [ "$codec" = "mjpeg" ] || fail "video codec is '$codec', expected mjpeg"
     quality=$(ffmpeg -v error -i "$avi" -map 0:v -frames:v 1 -c:v copy -f mjpeg - | identify -format %Q jpg:-)
     [ "$quality" = "75" ] || fail "the frames' JPEG quality is '$quality', expected 75"
+}
 
+# render_dump, then seven frames spread over the show that are neither black
+# nor alike.
+check_dump() {
+    render_dump "$@"
     # One small grey frame per sample time; for production 3 one in each scene.
     local frames_dir=$run_dir/frames t
     mkdir "$frames_dir"
@@ -170,4 +174,45 @@ check_dump() {
             "$frames_dir/$t.gray" || fail "cannot extract the frame at ${t}s"
     done
     check_frames_lit_and_distinct "$frames_dir"
+}
+
+# Production 2, "Quibbo", shows its shapes only while drum notes are held:
+# in its groove (bars 8 to 27 at 120 BPM, two seconds a bar) the kick holds
+# the frame from the bar's start for 0.15 s, the snare the red centre from
+# one second in, and nothing shows from 0.15 s to 0.25 s. Checks, in the
+# AVI $avi, frames at such hits lit and unlike the frames between them,
+# which are black.
+check_drum_hits() {
+    local frames_dir=$run_dir/hits bar
+    mkdir "$frames_dir"
+    for bar in 8 12 16 20 24; do
+        extract_grey "$frames_dir" "hit-$bar-kick" "$(awk -v b="$bar" 'BEGIN { printf "%.3f", b * 2 + 0.05 }')"
+        extract_grey "$frames_dir" "hit-$bar-snare" "$(awk -v b="$bar" 'BEGIN { printf "%.3f", b * 2 + 0.55 }')"
+        extract_grey "$frames_dir" "gap-$bar" "$(awk -v b="$bar" 'BEGIN { printf "%.3f", b * 2 + 0.19 }')"
+    done
+    python3 - "$frames_dir" <<'PY' || fail "frames at drum hits are not lit, or frames between hits not black"
+import os, sys
+d = sys.argv[1]
+frames = {n[:-5]: open(os.path.join(d, n), 'rb').read() for n in sorted(os.listdir(d))}
+lit = {n: sum(1 for b in f if b > 24) / len(f) for n, f in frames.items()}
+for n in frames:
+    print(f"{n}: lit {lit[n]:.2%}")
+    if n.startswith("hit") and lit[n] < 0.01:
+        sys.exit(f"frame {n} at a drum hit is black")
+    if n.startswith("gap") and lit[n] > 0.001:
+        sys.exit(f"frame {n} between drum hits is not black")
+for n in frames:
+    if n.startswith("gap"):
+        for h in frames:
+            if h.startswith("hit"):
+                diff = sum(abs(x - y) for x, y in zip(frames[n], frames[h])) / len(frames[n])
+                if diff < 1.0:
+                    sys.exit(f"frames {n} and {h} are alike (mean difference {diff:.2f})")
+PY
+}
+
+# Writes the frame of $avi at $3 seconds as a small grey picture $1/$2.gray.
+extract_grey() {
+    ffmpeg -v error -ss "$3" -i "$avi" -frames:v 1 -vf scale=320:180 -f rawvideo -pix_fmt gray \
+        "$1/$2.gray" || fail "cannot extract the frame at ${3}s"
 }

@@ -9,6 +9,7 @@ bool composeNotes(Song& song, std::string& error)
     using Composition = bool (*)(Song&, std::string&);
     static const std::map<std::string, Composition> compositions = {
         {"glass_harbour_signal", composeGlassHarbourSignal},
+        {"funkysomething", composeFunkySomething},
     };
     const auto it = compositions.find(song.composition);
     if (it == compositions.end()) {
