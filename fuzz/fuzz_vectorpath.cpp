@@ -36,10 +36,10 @@ public:
             std::memcpy(&f, bytes, 4);
             return f;
         }
-        const float specials[10] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+        const float odd_values[10] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                                     -std::numeric_limits<float>::infinity(), 3.4e38f, -3.4e38f, 1e-40f, 0.0f, 1e20f,
                                     0.001f, -1e-7f};
-        return specials[b - 246];
+        return odd_values[b - 246];
     }
 
 private:
