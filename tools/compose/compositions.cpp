@@ -10,6 +10,7 @@ bool composeNotes(Song& song, std::string& error)
     static const std::map<std::string, Composition> compositions = {
         {"glass_harbour_signal", composeGlassHarbourSignal},
         {"funkysomething", composeFunkySomething},
+        {"lantern", composeLantern},
     };
     const auto it = compositions.find(song.composition);
     if (it == compositions.end()) {

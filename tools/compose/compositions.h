@@ -15,5 +15,6 @@ bool composeNotes(Song& song, std::string& error);
 // One function per composition (songs/<name>.cpp).
 bool composeGlassHarbourSignal(Song& song, std::string& error);
 bool composeFunkySomething(Song& song, std::string& error);
+bool composeLantern(Song& song, std::string& error);
 
 } // namespace compose

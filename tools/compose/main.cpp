@@ -2,8 +2,10 @@
 //
 // Writes a song (songs/<name>/song.txt and its composition) as a Standard
 // MIDI File, renders the same notes to a WAV file, and writes the music
-// description and its LFO template, all named after the song. make_music.sh
-// encodes the WAV with oggenc and puts the files under data/music/.
+// description and its LFO template, all named after the song. A song without
+// a description line gets only its WAV file. make_music.sh encodes the WAV
+// (oggenc for a described song, lame for one without) and puts the files
+// under data/music/.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -63,7 +65,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "compose: %s\n", error.c_str());
         return 1;
     }
-    if (!compose::writeMidi(song, dir + "/" + song.name + ".mid") || !compose::writeDescription(song, dir)) {
+    // The note data is read only through the description that names it: a
+    // song without a description is played from its audio alone.
+    const bool described = !song.descriptionFile.empty();
+    if (described &&
+        (!compose::writeMidi(song, dir + "/" + song.name + ".mid") || !compose::writeDescription(song, dir))) {
         std::fprintf(stderr, "compose: cannot write into %s\n", dir.c_str());
         return 1;
     }

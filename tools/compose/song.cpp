@@ -171,7 +171,6 @@ bool loadSong(const std::string& path, Song& song, std::string& error)
                         : song.composition.empty()       ? "composition"
                         : song.beats <= 0.0              ? "beats"
                         : song.tracks.empty()            ? "track"
-                        : song.descriptionFile.empty()   ? "description"
                                                          : nullptr;
     if (missing) {
         error = path + ": no " + missing + " line";

@@ -56,7 +56,8 @@ struct Song {
     std::vector<LfoRange> lfoRanges;
     int arpTrack = -1;       // -1: no arpeggiator
     double arpStepBeats = 0.25;
-    std::string descriptionFile; // path of the music description to copy
+    std::string descriptionFile; // path of the music description to copy; empty: the song is
+                                 // played from its audio alone (no description, no note data)
 
     std::vector<NoteEvent> notes;
     std::vector<ControlEvent> controls;

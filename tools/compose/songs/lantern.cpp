@@ -1,4 +1,4 @@
-// The composition of "Lantern" (song.txt beside it), the song of
+// The composition of "Lantern" (songs/lantern/song.txt), the song of
 // production 1: 75 beats a minute in D minor, 44 bars. Its energy rises and
 // falls by section, which the tunnel reads from the spectrum level:
 //   bars  0-7   intro: pad and a piano pattern in sixteenths
