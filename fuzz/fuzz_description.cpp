@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TiXmlDocument document;
         std::string buffer = text;
         buffer.push_back('\0');
-        if (load_xml_document(document, buffer.data(), buffer.size())) {
+        if (load_xml_document(document, buffer.data(), buffer.size(), "description")) {
             if (TiXmlElement* root = document.FirstChildElement("modulators"))
                 music.loadModulators(root->FirstChildElement(), directory);
         }

@@ -11,6 +11,11 @@
 
 namespace {
 
+// The largest picture side taken: ample for art that scrolls across the
+// 80 x 50 canvas, and a bound on what a short file of long lines, or of
+// many short ones, can make the loader allocate (width x height cells).
+constexpr int kMaxSide = 1024;
+
 // The text up to its first zero byte, with the line ends a Windows text-mode
 // read would give: "\r\n" becomes "\n", and a carriage return that ends the
 // text is dropped.
@@ -54,9 +59,15 @@ AsciiLoader::AsciiLoader(AsciiEngine* canvas, const char* path) : canvas(canvas)
     const std::vector<std::string> lines = split_lines(text_mode_lines(bytes, size));
     std::free(bytes);
 
-    height = static_cast<int>(lines.size());
+    std::size_t longest = 0;
     for (const std::string& line : lines)
-        width = std::max(width, static_cast<int>(line.size()));
+        longest = std::max(longest, line.size());
+    if (lines.size() > static_cast<std::size_t>(kMaxSide) || longest > static_cast<std::size_t>(kMaxSide))
+        FATAL_ERROR(std::string("ASCII picture ") + path + " is " + std::to_string(longest) + " columns by " +
+                    std::to_string(lines.size()) + " lines, more than the " + std::to_string(kMaxSide) + " by " +
+                    std::to_string(kMaxSide) + " a canvas can use");
+    height = static_cast<int>(lines.size());
+    width = static_cast<int>(longest);
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     cells = static_cast<std::uint8_t*>(std::calloc(std::max<size_t>(count, 1), 1));
     if (!cells)

@@ -24,7 +24,7 @@ constexpr double kMinTempo = 1.0;
 // over all its clips. Sets of real songs stay far below; a small file of
 // many key tracks in long short-looped clips (a gzip bomb of a few KB)
 // would otherwise unroll into billions of notes.
-constexpr std::uint64_t kMaxUnrollWork = std::uint64_t(1) << 22;
+constexpr std::uint64_t kMaxUnrollWork = std::uint64_t(1) << 20;
 
 // What the set has made the reader do so far.
 struct UnrollBudget {
@@ -131,7 +131,7 @@ AbletonSet::AbletonSet(std::string path) : NoteData(path)
     int size = 0;
     std::unique_ptr<std::uint8_t, FreeBuffer> buffer(load_gz_file(path.c_str(), "rb", &size, true));
     TiXmlDocument document;
-    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size)))
+    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size), path))
         FATAL_ERROR("Could not parse XML from " + path + ". Error='" + document.ErrorDesc() + "'. Exiting.\n");
     if (!document.FirstChild("Ableton"))
         FATAL_ERROR("node is NULL");

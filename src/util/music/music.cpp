@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -80,10 +81,20 @@ void readInt(TiXmlElement* element, int* value)
         FATAL_ERROR("sscanf failed");
 }
 
+// A setting of a modulator: NaN or an infinity (or a value that overflows a
+// float) would reach every note value the modulator shapes, so they are refused.
+void requireFinite(TiXmlElement* element, float value)
+{
+    if (!std::isfinite(value))
+        FATAL_ERROR(std::string("Modulator setting <") + element->Value() + "> is not a finite number: " +
+                    textOf(element));
+}
+
 void readFloat(TiXmlElement* element, float* value)
 {
     if (std::sscanf(textOf(element), "%f", value) == EOF)
         FATAL_ERROR("sscanf failed");
+    requireFinite(element, *value);
 }
 
 void readDenominator(TiXmlElement* element, int* value, bool* triplet)
@@ -101,7 +112,7 @@ void loadXmlFile(TiXmlDocument& document, const std::string& path)
 {
     int size = 0;
     std::unique_ptr<std::uint8_t, FreeBuffer> buffer(load_file(path.c_str(), "rb", &size, true));
-    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size)))
+    if (!load_xml_document(document, reinterpret_cast<char*>(buffer.get()), static_cast<std::size_t>(size), path))
         FATAL_ERROR("Could not load " + path + ". Error='" + document.ErrorDesc() + "'. Exiting.\n");
 }
 
@@ -155,6 +166,7 @@ float readSeconds(TiXmlElement* element, float bpm, int* slope)
     if (!unit || std::strcmp(unit, "s") != 0)
         FATAL_ERROR(std::string("Unrecognized unit type: ") + (unit ? unit : ""));
     value = value / 60.0f * bpm;
+    requireFinite(element, value);
     *slope = slopeCode(element->Attribute("slope"));
     return value;
 }

@@ -56,4 +56,24 @@ TEST_F(AsciiLoaderTest, MissingFileIsFatal)
     EXPECT_EQ(fatal_message([&] { AsciiLoader loader(&e, path.c_str()); }), "Failed to load " + path);
 }
 
+// Pictures larger than a canvas can use are refused before their cells are
+// allocated: a short file can claim 60,000 lines, or a line of 60,000
+// columns; 1024 by 1024 is still taken.
+TEST_F(AsciiLoaderTest, HugePicturesAreRefused)
+{
+    AsciiEngine e{AsciiEngine::PlanesOnly{}};
+    const std::string most = write_file("most.asc", std::string(1024, 'x') + "\n" + std::string(1023, '\n'));
+    AsciiLoader loader(&e, most.c_str());
+    EXPECT_EQ(loader.get_width(), 1024);
+    EXPECT_EQ(loader.get_height(), 1024);
+
+    const std::string lines = write_file("lines.asc", std::string(60000, '\n'));
+    EXPECT_EQ(fatal_message([&] { AsciiLoader l(&e, lines.c_str()); }),
+              "ASCII picture " + lines + " is 0 columns by 60000 lines, more than the 1024 by 1024 a canvas can use");
+    const std::string wide = write_file("wide.asc", "a\n" + std::string(60000, 'x') + "\n");
+    EXPECT_EQ(fatal_message([&] { AsciiLoader l(&e, wide.c_str()); }),
+              "ASCII picture " + wide + " is 60000 columns by 2 lines, more than the 1024 by 1024 a canvas can use");
+}
+
 }  // namespace
+

@@ -103,6 +103,13 @@ TEST_F(AbletonReader, RefusesBrokenSets)
         {liveSet("Value=\"1e30\"", oneNote), "Ableton set @ has a tempo of 1e+30 BPM, outside 1 to 1000"},
         {liveSet("Value=\"0.5\"", oneNote), "Ableton set @ has a tempo of 0.5 BPM, outside 1 to 1000"},
         {"<Other/>", "node is NULL"},
+        {"<Ableton>" + [] {
+             std::string deep;
+             for (int i = 0; i < 40000; ++i)
+                 deep += "<LiveSet>";
+             return deep;
+         }(),
+         "XML document @ nests its elements deeper than 256 levels"},
         {"<Ableton><LiveSet/></Ableton>", "Ableton set element \"MasterTrack\" is NULL"},
         {liveSet("Value=\"120\"", "<MidiTrack><Name/></MidiTrack>"), "Ableton set element \"EffectiveName\" is NULL"},
     };
@@ -135,7 +142,7 @@ TEST_F(AbletonReader, RefusesASetThatUnrollsIntoTooMuch)
     const std::string path = write(liveSet("Value=\"120\"", tracks));
     EXPECT_LT(std::filesystem::file_size(path), 16384u);
     EXPECT_EQ(fatalMessage([&] { AbletonSet set(path); }),
-              "Ableton set " + path + " unrolls into more than 4194304 loop passes and notes");
+              "Ableton set " + path + " unrolls into more than 1048576 loop passes and notes");
 }
 
 } // namespace

@@ -26,6 +26,15 @@ const char* kTemplate = R"(<?xml version="1.0"?>
 </unit>
 )";
 
+// Elements nested `levels` deep, never closed.
+std::string nested(int levels)
+{
+    std::string text;
+    for (int i = 0; i < levels; ++i)
+        text += "<a>";
+    return text;
+}
+
 std::string lfoBinding(const std::string& track, const std::string& wave = "sine", const std::string& cc = "1",
                        const std::string& templateFile = "tpl.xml")
 {
@@ -209,6 +218,18 @@ TEST_F(MusicDescription, ErrorMessages)
         {files, "<b association=\"Lead\"><intensity unit=\"int\">1</intensity></b>", "Unexpected intensity unit: int"},
         {files, "<b association=\"Lead\"><intensity unit=\"float\">1</intensity></b>",
          "Intensity for track Lead without a modulator"},
+        // Settings that are not finite numbers would reach every note value.
+        {files, "<b association=\"Lead\"><envelope><attack unit=\"s\" slope=\"linear\">nan</attack><decay/><sustain/><release/></envelope></b>",
+         "Modulator setting <attack> is not a finite number: nan"},
+        {files, "<b association=\"Lead\"><envelope><attack unit=\"s\" slope=\"linear\">3e38</attack><decay/><sustain/><release/></envelope></b>",
+         "Modulator setting <attack> is not a finite number: 3e38"},
+        {files, "<b association=\"Lead\"><envelope><attack unit=\"s\" slope=\"linear\">1</attack><decay unit=\"s\" slope=\"linear\">1</decay><sustain unit=\"percent\">-inf</sustain><release/></envelope></b>",
+         "Modulator setting <sustain> is not a finite number: -inf"},
+        {files, lfoBinding("Pad").replace(lfoBinding("Pad").find("0.5"), 3, "1e39"),
+         "Modulator setting <intensity> is not a finite number: 1e39"},
+        // Nesting tens of thousands deep would overflow the parser's stack.
+        {files, nested(50000),
+         "XML document music/desc.xml nests its elements deeper than 256 levels"},
     };
     for (const auto& c : cases) {
         describe(c.attributes, c.bindings);
