@@ -376,8 +376,8 @@ void SceneManager::dumpFrame()
     // Rows tightly packed: the buffer holds exactly width x 3 bytes per row.
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, dumpWidth, dumpHeight, GL_BGR, GL_UNSIGNED_BYTE, pixels);
-    bool success = aviWriter.add_video_frame(pixels);
-    VELMO_ASSERT(success);
+    if (!aviWriter.add_video_frame(pixels))
+        stopDump();
 
     if (music->dummy_mode) {
         // No music, no audio: a fixed length of video.
@@ -396,14 +396,27 @@ void SceneManager::dumpFrame()
     const std::uint64_t last = std::min<std::uint64_t>((frame + 1ull) * rate / fps, total);
     const std::uint64_t count = last > first ? last - first : 0;
     if (count > 0) {  // an empty song has no slice to write
-        success = aviWriter.add_audio(music->u16_buffer + first * channels, static_cast<int>(count));
-        VELMO_ASSERT(success);
+        if (!aviWriter.add_audio(music->u16_buffer + first * channels, static_cast<int>(count)))
+            stopDump();
     }
     log_message("Dumped frame " + std::to_string(frame) + " and wrote " +
                 std::to_string(count * channels) + " samples of audio\n");
     // The song's audio is all written: this was the last frame.
     if (last >= total)
         endDump();
+}
+
+// A frame or its audio could not be written (a full disk): the part is
+// closed with what it holds, so the frames before stay playable, and the
+// dump stops naming the file and the reason.
+void SceneManager::stopDump()
+{
+    const std::string file = aviWriter.part_file_name();
+    const int error = aviWriter.write_error();
+    aviWriter.close();
+    FATAL_ERROR("Failed to write video file " + file + ": " +
+                (error ? std::strerror(error) : "the writer refused the frame") +
+                "; the frames written before it are kept");
 }
 
 void SceneManager::endDump()

@@ -92,6 +92,7 @@ private:
     void drawToView(FBO* fbo, bool blend);
     void dumpFrame();
     void endDump();
+    [[noreturn]] void stopDump();
 };
 
 // a's track value is below b's: the order of the enabled effects.

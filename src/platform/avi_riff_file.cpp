@@ -1,8 +1,12 @@
 #include "platform/avi_riff_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -136,12 +140,19 @@ std::uint32_t AviRiffFile::chunk_id(int stream) const
                       kind[0], kind[1]);
 }
 
+void AviRiffFile::fail()
+{
+    if (!failed_)
+        error_ = errno ? errno : EIO;
+    failed_ = true;
+}
+
 bool AviRiffFile::write(const void* data, std::size_t size)
 {
     if (!file_ || failed_)
         return false;
     if (size && std::fwrite(data, 1, size, file_) != size)
-        failed_ = true;
+        fail();
     return !failed_;
 }
 
@@ -167,7 +178,7 @@ bool AviRiffFile::write_chunk(int stream, const void* data, std::uint32_t size,
             return false;
         moviBytes_ += 1;
     }
-    index_.push_back(IndexEntry{id, keyframe ? AVIIF_KEYFRAME : 0u, offset, size});
+    index_.push_back(IndexEntry{id, keyframe ? AVIIF_KEYFRAME : 0u, offset, size, stream, samples});
     auto& s = streams_[stream];
     s.length += samples;
     s.maxChunk = std::max(s.maxChunk, size);
@@ -200,7 +211,7 @@ std::vector<std::uint8_t> AviRiffFile::build_header_lists() const
     b.u32(usPerFrame);
     b.u32(seconds > 0 ? static_cast<std::uint32_t>(std::min(totalBytes / seconds, 4e9)) : 0);
     b.u32(0);  // padding granularity
-    b.u32(AVIF_HASINDEX | AVIF_ISINTERLEAVED);
+    b.u32((indexed_ ? AVIF_HASINDEX : 0u) | AVIF_ISINTERLEAVED);
     b.u32(video ? video->length : 0);
     b.u32(0);  // initial frames
     b.u32(static_cast<std::uint32_t>(streams_.size()));
@@ -264,11 +275,8 @@ std::vector<std::uint8_t> AviRiffFile::build_header_lists() const
     return b.data();
 }
 
-bool AviRiffFile::finish()
+std::vector<std::uint8_t> AviRiffFile::build_index() const
 {
-    if (!file_)
-        return false;
-    // Index after the 'movi' list.
     Bytes idx;
     idx.u32(mmioFOURCC('i', 'd', 'x', '1'));
     idx.u32(static_cast<std::uint32_t>(16 * index_.size()));
@@ -278,8 +286,74 @@ bool AviRiffFile::finish()
         idx.u32(e.offset);
         idx.u32(e.size);
     }
-    write(idx.data().data(), idx.data().size());
-    const std::uint64_t fileSize = kHeaderArea + 12 + moviBytes_ + idx.data().size();
+    return idx.data();
+}
+
+// After a failed write: the chunks that lie whole in the first fileSize
+// bytes stay, the rest of the index and of the stream lengths goes.
+void AviRiffFile::keep_whole_chunks(std::uint64_t fileSize)
+{
+    const std::uint64_t moviStart = kHeaderArea + 12;
+    std::size_t kept = 0;
+    std::uint64_t end = 0;
+    for (const auto& e : index_) {
+        const std::uint64_t chunkEnd = (e.offset - 4) + 8 + e.size + (e.size % 2);
+        if (moviStart + chunkEnd > fileSize)
+            break;
+        end = chunkEnd;
+        ++kept;
+    }
+    index_.resize(kept);
+    moviBytes_ = end;
+    for (auto& s : streams_)
+        s.length = s.maxChunk = 0;
+    for (const auto& e : index_) {
+        streams_[e.stream].length += e.samples;
+        streams_[e.stream].maxChunk = std::max(streams_[e.stream].maxChunk, e.size);
+    }
+}
+
+bool AviRiffFile::finish()
+{
+    if (!file_)
+        return false;
+    // Index after the 'movi' list.
+    const std::vector<std::uint8_t> idx = build_index();
+    write(idx.data(), idx.size());
+    if (!failed_ && std::fflush(file_) != 0)
+        fail();
+    // The headers go in through a descriptor of their own, after the stream
+    // has handed over (or failed to hand over) all it buffered.
+    const int fd = dup(fileno(file_));
+    if (std::fclose(file_) != 0)
+        fail();
+    file_ = nullptr;
+    if (fd < 0)
+        return false;
+
+    if (failed_) {
+        // Whatever reached the disk is a prefix of what was written: cut it
+        // back to whole chunks, then add the index if there is room for it.
+        struct stat st {};
+        const std::uint64_t onDisk = fstat(fd, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+        if (onDisk < kHeaderArea + 12) {
+            close(fd);
+            return false;
+        }
+        keep_whole_chunks(onDisk);
+        const auto moviEnd = static_cast<off_t>(kHeaderArea + 12 + moviBytes_);
+        indexed_ = false;
+        if (ftruncate(fd, moviEnd) == 0) {
+            const std::vector<std::uint8_t> kept = build_index();
+            indexed_ = pwrite(fd, kept.data(), kept.size(), moviEnd) == static_cast<ssize_t>(kept.size());
+            if (!indexed_ && ftruncate(fd, moviEnd) != 0) {
+                close(fd);
+                return false;
+            }
+        }
+    }
+    const std::uint64_t fileSize =
+        kHeaderArea + 12 + moviBytes_ + (indexed_ ? 8 + 16 * static_cast<std::uint64_t>(index_.size()) : 0);
 
     // The header area: RIFF header, 'hdrl', a 'JUNK' chunk up to 'movi'.
     Bytes head;
@@ -292,17 +366,15 @@ bool AviRiffFile::finish()
     std::vector<std::uint8_t> zeros(kHeaderArea - head.data().size(), 0);
     head.raw(zeros.data(), zeros.size());
     head.close(junk);
-    Bytes movi;
-    movi.u32(mmioFOURCC('L', 'I', 'S', 'T'));
-    movi.u32(static_cast<std::uint32_t>(4 + moviBytes_));
-    movi.u32(mmioFOURCC('m', 'o', 'v', 'i'));
-
-    if (!failed_ && (std::fseek(file_, 0, SEEK_SET) != 0 ||
-                     std::fwrite(head.data().data(), 1, head.data().size(), file_) !=
-                         head.data().size() ||
-                     std::fwrite(movi.data().data(), 1, 12, file_) != 12))
-        failed_ = true;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
+    head.u32(mmioFOURCC('L', 'I', 'S', 'T'));
+    head.u32(static_cast<std::uint32_t>(4 + moviBytes_));
+    head.u32(mmioFOURCC('m', 'o', 'v', 'i'));
+    // The header area was written as zeros at create(): its blocks exist, so
+    // this write needs no new space even on a full disk.
+    const bool headed = pwrite(fd, head.data().data(), head.data().size(), 0) ==
+                        static_cast<ssize_t>(head.data().size());
+    if (!headed)
+        fail();
+    const bool closed = close(fd) == 0;
     return closed && !failed_;
 }

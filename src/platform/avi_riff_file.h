@@ -32,9 +32,13 @@ public:
     bool write_chunk(int stream, const void* data, std::uint32_t size, std::uint32_t samples,
                      bool keyframe);
     // Writes the index and the headers and closes the file. False when any
-    // write failed since create().
+    // write failed since create(); the file then keeps every chunk that was
+    // written whole before the failure (an index when there is room for one,
+    // else none) under complete headers, so that it still plays.
     bool finish();
     bool is_open() const { return file_ != nullptr; }
+    // The system error (errno) of the first failed write, 0 when none failed.
+    int write_error() const { return error_; }
 
 private:
     struct Stream {
@@ -49,14 +53,21 @@ private:
         std::uint32_t flags;
         std::uint32_t offset;  // of the chunk header, from the 'movi' code
         std::uint32_t size;
+        int stream;
+        std::uint32_t samples;
     };
 
     std::vector<std::uint8_t> build_header_lists() const;
     std::uint32_t chunk_id(int stream) const;
     bool write(const void* data, std::size_t size);
+    void fail();
+    std::vector<std::uint8_t> build_index() const;
+    void keep_whole_chunks(std::uint64_t fileSize);
 
     std::FILE* file_ = nullptr;
     bool failed_ = false;
+    int error_ = 0;
+    bool indexed_ = true;          // the file ends in an 'idx1' index
     std::uint64_t moviBytes_ = 0;  // bytes after the 'movi' code
     std::vector<Stream> streams_;
     std::vector<IndexEntry> index_;

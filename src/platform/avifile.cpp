@@ -215,6 +215,11 @@ DWORD AVIStreamRelease(PAVISTREAM stream)
     return static_cast<DWORD>(left);
 }
 
+int AVIFileWriteError(PAVIFILE file)
+{
+    return file && file->riff ? file->riff->write_error() : 0;
+}
+
 DWORD AVIFileRelease(PAVIFILE file)
 {
     if (!file)

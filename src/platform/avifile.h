@@ -117,6 +117,9 @@ HRESULT AVIMakeCompressedStream(PAVISTREAM* compressed, PAVISTREAM source,
 DWORD AVIStreamRelease(PAVISTREAM stream);
 // Writes the headers and the index and closes the file.
 DWORD AVIFileRelease(PAVIFILE file);
+// Not part of the AVIFile API: the system error (errno) of the file's first
+// failed write, 0 when none failed.
+int AVIFileWriteError(PAVIFILE file);
 
 // The compression dialog: uncompressed full frames or Motion JPEG with a
 // quality. Fills options[0]; returns TRUE for OK, FALSE for Cancel (or when

@@ -26,6 +26,7 @@ struct AVIWriter::Private {
     std::int64_t part_bytes = 0;
     bool is_open = false;
     bool format_set = false;
+    int write_error = 0;
 };
 
 AVIWriter::AVIWriter() : p(std::make_unique<Private>()) {}
@@ -34,6 +35,7 @@ AVIWriter::~AVIWriter() { close(); }
 
 const char* AVIWriter::part_file_name() const { return p->file_name; }
 int AVIWriter::part() const { return p->part; }
+int AVIWriter::write_error() const { return p->write_error; }
 
 bool AVIWriter::open(const char* name, float framesPerSecond, std::uint32_t codec, int quality)
 {
@@ -76,6 +78,7 @@ bool AVIWriter::open_part()
 {
     AVIFileInit();
     p->part_bytes = 0;
+    p->write_error = 0;
     std::snprintf(p->file_name, sizeof p->file_name, "%s.%02d.avi", p->base_name, p->part);
     p->file_name[259] = '\0';
     if (AVIFileOpenA(&p->file, p->file_name, OF_WRITE | OF_CREATE, nullptr) != AVIERR_OK)
@@ -189,8 +192,10 @@ bool AVIWriter::add_video_frame(const void* bgr)
     LONG written = 0;
     const LONG size = width * 3 * height;
     if (AVIStreamWrite(p->compressed_stream, frames, 1, bgr, size, 0, nullptr, &written) !=
-        AVIERR_OK)
+        AVIERR_OK) {
         written = 0;
+        p->write_error = AVIFileWriteError(p->file);
+    }
     frames += 1;
     p->part_bytes += written;
     return written != 0;
@@ -205,8 +210,10 @@ bool AVIWriter::add_audio(const void* samples, int count)
         return false;
     LONG written = 0;
     if (AVIStreamWrite(p->audio_stream, audio_samples, count, samples, count * block_align, 0,
-                       nullptr, &written) != AVIERR_OK)
+                       nullptr, &written) != AVIERR_OK) {
         written = 0;
+        p->write_error = AVIFileWriteError(p->file);
+    }
     audio_samples += count;
     p->part_bytes += written;
     return written != 0;

@@ -35,6 +35,9 @@ public:
     bool add_audio(const void* samples, int count);
     void close();
 
+    // The system error (errno) of the write that failed in the current part,
+    // 0 when none failed. Closing the part keeps the frames written before.
+    int write_error() const;
     // Name of the current (or last) part's file.
     const char* part_file_name() const;
     int part() const;

@@ -3,10 +3,14 @@
 // the compression choice.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "support/avi_probe.h"
 #include "platform/audio_waveformat.h"
@@ -368,6 +372,65 @@ TEST_F(AviWriterTest, SplitsIntoANewPartAtTheLimit)
     EXPECT_EQ(part2[0].at("width"), "2048");
     EXPECT_EQ(part2[1].at("codec_name"), "pcm_s16le");
     EXPECT_EQ(decode_audio_s16(path("Big.02.avi")).size(), 266u);
+}
+
+}  // namespace
+
+namespace {
+
+// A disk that fills up during the dump (a file size limit in a child
+// process stands in for it): the write fails with the system's reason, and
+// the part, closed, plays every frame that reached the disk whole, with or
+// without room left for its index.
+TEST_F(AviWriterTest, FullDiskKeepsAPlayablePart)
+{
+    for (const long limit : {300000L, 1500000L}) {
+        const std::string stem = "Full" + std::to_string(limit);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+            setrlimit(RLIMIT_FSIZE, &size);
+            AVIWriter writer;
+            if (!writer.open(path(stem + ".avi").c_str(), 30.0f, 0, 100))
+                _exit(200);
+            writer.set_size(64, 48);
+            const PcmFormat format(2, 44100);
+            writer.set_audio_format(format.get());
+            std::vector<std::int16_t> slice(1470 * 2, 1000);
+            for (int f = 0; f < 1000; ++f) {
+                const auto frame = make_frame(64, 48, f, false);
+                if (!writer.add_video_frame(frame.data()) || !writer.add_audio(slice.data(), 1470)) {
+                    const int error = writer.write_error();
+                    writer.close();
+                    _exit(error == EFBIG ? 0 : 201);
+                }
+            }
+            _exit(202);  // the limit never hit
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        ASSERT_EQ(WEXITSTATUS(status), 0) << limit;
+
+        const std::string file = path(stem + ".01.avi");
+        EXPECT_LE(fs::file_size(file), static_cast<std::uintmax_t>(limit));
+        const auto streams = probe_streams(file);
+        ASSERT_EQ(streams.size(), 2u) << limit;
+        const int frames = std::atoi(streams[0].at("nb_read_frames").c_str());
+        EXPECT_GT(frames, 5) << limit;
+        const auto video = decode_video_bgr24(file);
+        ASSERT_EQ(video.size(), static_cast<std::size_t>(frames) * 64 * 48 * 3) << limit;
+        for (int f = 0; f < frames; ++f) {
+            const auto want = make_frame(64, 48, f, false);
+            const auto flipped = flip_rows(want.data(), 64, 48);
+            EXPECT_EQ(std::memcmp(video.data() + static_cast<std::size_t>(f) * flipped.size(), flipped.data(),
+                                  flipped.size()),
+                      0)
+                << "frame " << f << " of the part cut at " << limit;
+        }
+    }
 }
 
 }  // namespace
