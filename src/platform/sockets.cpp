@@ -1,6 +1,8 @@
 #include "platform/sockets.h"
 
 #include <cerrno>
+#include <chrono>
+#include <poll.h>
 
 #include <sys/select.h>
 #include <unistd.h>
@@ -50,6 +52,32 @@ int recv_all(SOCKET s, void* buffer, int length)
         }
         if (n == 0)
             break;
+        received += static_cast<int>(n);
+    }
+    return received;
+}
+
+int recv_all_within(SOCKET s, void* buffer, int length, int milliseconds)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    char* bytes = static_cast<char*>(buffer);
+    int received = 0;
+    while (received < length) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return -1;
+        pollfd p{s, POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return -1;
+        const ssize_t n = ::recv(s, bytes + received, static_cast<size_t>(length - received), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return -1;
         received += static_cast<int>(n);
     }
     return received;

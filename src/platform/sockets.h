@@ -37,3 +37,7 @@ int recv_all(SOCKET s, void* buffer, int length);
 // Whether a read would not block now (data or end of stream waiting).
 // Polls with a zero time-out; false when the poll itself fails.
 bool socket_readable(SOCKET s);
+// recv_all with a time limit for the whole buffer: the bytes received, or -1
+// when the peer closed, failed or did not deliver them all within
+// `milliseconds` (a stalled or trickling peer).
+int recv_all_within(SOCKET s, void* buffer, int length, int milliseconds);

@@ -1,8 +1,12 @@
 // The sync editor's wire protocol: greeting, track requests, key edits and
 // transport commands from the editor, and the row reported back.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "platform/sockets.h"
 #include "util/music/syncclient.h"
@@ -13,6 +17,49 @@ const char kClientGreeting[] = "hello, synctracker!";
 const char kServerGreeting[] = "hello, demo!";
 
 bool startedSockets = false;
+
+// A peer that stalls or trickles its bytes is dropped (and reconnected by
+// the caller) instead of holding the frame: the greeting must come within
+// this many milliseconds, a command's bytes within kMessageMs of its first.
+constexpr int kGreetingMs = 1000;
+constexpr int kMessageMs = 250;
+// Commands one update takes before it leaves the rest for the next frame.
+constexpr int kMaxCommandsPerUpdate = 4096;
+constexpr auto kUpdateBudget = std::chrono::milliseconds(20);
+
+// Key edits of one update, applied together: a burst of keys in any row
+// order costs one sort and one merge per track.
+using PendingKeys = std::vector<std::pair<int, SyncKey>>;
+
+void applyPending(SyncClient* client, PendingKeys& pending)
+{
+    if (pending.empty())
+        return;
+    std::stable_sort(pending.begin(), pending.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second.row < b.second.row;
+    });
+    std::vector<SyncKey> keys;
+    for (std::size_t i = 0; i < pending.size();) {
+        const int track = pending[i].first;
+        keys.clear();
+        for (; i < pending.size() && pending[i].first == track; ++i) {
+            // The later of two keys at one row wins, as it would one by one.
+            if (!keys.empty() && keys.back().row == pending[i].second.row)
+                keys.back() = pending[i].second;
+            else
+                keys.push_back(pending[i].second);
+        }
+        SyncTrack::setKeys(client->tracks[track], keys.data(), static_cast<int>(keys.size()));
+    }
+    pending.clear();
+}
+
+std::uint32_t u32At(const unsigned char* p)
+{
+    std::uint32_t net;
+    std::memcpy(&net, p, 4);
+    return ntohl(net);
+}
 
 void closeConnection(SyncClient* client)
 {
@@ -81,7 +128,7 @@ int openEditorSocket(const char* host, unsigned short port)
 
     char answer[12];
     if (send_all(s, kClientGreeting, 19) != 19
-        || recv_all(s, answer, 12) != 12
+        || recv_all_within(s, answer, 12, kGreetingMs) != 12
         || std::memcmp(answer, kServerGreeting, 12) != 0) {
         closesocket(s);
         return -1;
@@ -146,50 +193,72 @@ int SyncClient::update(SyncClient* client, int row, const SyncClientEvents* even
     if (client->socket == -1)
         return -1;
 
-    while (socket_readable(client->socket)) {
+    const auto start = std::chrono::steady_clock::now();
+    PendingKeys pending;
+    const auto fail = [&] {
+        applyPending(client, pending);
+        closeConnection(client);
+        return -1;
+    };
+    for (int commands = 0; commands < kMaxCommandsPerUpdate && socket_readable(client->socket); ++commands) {
+        if (commands > 0 && std::chrono::steady_clock::now() - start > kUpdateBudget)
+            break;
         unsigned char command;
-        if (recv_all(client->socket, &command, 1) != 1) {
-            closeConnection(client);
-            return -1;
+        if (recv_all(client->socket, &command, 1) != 1)
+            return fail();
+        // Each command's payload in one read with a time limit.
+        static const int payloadSize[6] = {13, 8, -1, 4, 1, 0};
+        if (command > 5 || payloadSize[command] < 0) {
+            std::fprintf(stderr, "unknown cmd: %02x\n", command);
+            return fail();
         }
-        bool ok = true;
+        unsigned char payload[13];
+        if (payloadSize[command] > 0 &&
+            recv_all_within(client->socket, payload, payloadSize[command], kMessageMs) != payloadSize[command])
+            return fail();
         switch (command) {
-        case 0:
-            ok = readKeyCommand(client->socket, client) == 0;
-            break;
-        case 1:
-            ok = readDeleteCommand(client->socket, client) == 0;
-            break;
-        case 3: {
-            std::uint32_t newRow;
-            ok = recvU32(client->socket, &newRow);
-            if (ok && events && events->setRow)
-                events->setRow(data, static_cast<std::int32_t>(newRow));
-            break;
-        }
-        case 4: {
-            unsigned char flag;
-            ok = recv_all(client->socket, &flag, 1) == 1;
-            if (ok && events && events->pause)
-                events->pause(data, flag);
+        case 0: {
+            const std::uint32_t index = u32At(payload);
+            if (!trackAt(client, index))
+                return fail();
+            SyncKey key;
+            key.row = static_cast<std::int32_t>(u32At(payload + 4));
+            const std::uint32_t valueBits = u32At(payload + 8);
+            std::memcpy(&key.value, &valueBits, 4);
+            key.type = payload[12];
+            pending.emplace_back(static_cast<int>(index), key);
             break;
         }
+        case 1: {
+            // A delete sees every key set before it.
+            applyPending(client, pending);
+            SyncTrack* track = trackAt(client, u32At(payload));
+            if (!track || SyncTrack::removeKey(track, static_cast<std::int32_t>(u32At(payload + 4))) != 0)
+                return fail();
+            break;
+        }
+        case 3:
+            applyPending(client, pending);
+            if (events && events->setRow)
+                events->setRow(data, static_cast<std::int32_t>(u32At(payload)));
+            break;
+        case 4:
+            applyPending(client, pending);
+            if (events && events->pause)
+                events->pause(data, payload[0]);
+            break;
         case 5:
+            applyPending(client, pending);
             saveAll(client);
             break;
-        default:
-            std::fprintf(stderr, "unknown cmd: %02x\n", command);
-            ok = false;
-            break;
-        }
-        if (!ok) {
-            closeConnection(client);
-            return -1;
         }
         // A handler (an event that reconnects, say) may have dropped the connection.
-        if (client->socket == -1)
+        if (client->socket == -1) {
+            applyPending(client, pending);
             return -1;
+        }
     }
+    applyPending(client, pending);
 
     if (!events || !events->isPlaying || !events->isPlaying(data) || row == client->lastRowSent
         || client->socket == -1)

@@ -70,6 +70,30 @@ int SyncTrack::setKey(SyncTrack* track, const SyncKey* key)
     return 0;
 }
 
+int SyncTrack::setKeys(SyncTrack* track, const SyncKey* keys, int count)
+{
+    if (count <= 0)
+        return 0;
+    const std::size_t most = static_cast<std::size_t>(track->keyCount) + static_cast<std::size_t>(count);
+    SyncKey* merged = static_cast<SyncKey*>(std::malloc(sizeof(SyncKey) * most));
+    if (!merged)
+        return -1;
+    int i = 0, j = 0, n = 0;
+    while (i < track->keyCount || j < count) {
+        if (j == count || (i < track->keyCount && track->keys[i].row < keys[j].row)) {
+            merged[n++] = track->keys[i++];
+        } else {
+            if (i < track->keyCount && track->keys[i].row == keys[j].row)
+                ++i;  // replaced
+            merged[n++] = keys[j++];
+        }
+    }
+    std::free(track->keys);
+    track->keys = merged;
+    track->keyCount = n;
+    return 0;
+}
+
 int SyncTrack::removeKey(SyncTrack* track, int row)
 {
     const int i = findKey(track, row);

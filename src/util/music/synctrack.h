@@ -25,4 +25,8 @@ struct SyncTrack {
     static int setKey(SyncTrack* track, const SyncKey* key);
     // Deletes the key at `row`; 0, or -1 when no key stands there or the array cannot shrink.
     static int removeKey(SyncTrack* track, int row);
+    // Sets many keys at once, as setKey one after another would: `keys`
+    // ascending by row without repeats. One merge, so that a burst of keys
+    // costs the track's length plus the burst, not their product.
+    static int setKeys(SyncTrack* track, const SyncKey* keys, int count);
 };

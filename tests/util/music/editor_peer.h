@@ -48,9 +48,11 @@ public:
 
     // Starts accepting one connection; the greeting it answers with can be
     // replaced to test a wrong or short answer (then the connection closes).
-    void expectConnection(std::string answer = "hello, demo!")
+    // A short answer is followed by the end of the stream, unless the peer
+    // is to stall (it then keeps the connection open and says nothing more).
+    void expectConnection(std::string answer = "hello, demo!", bool stall = false)
     {
-        acceptor_ = std::thread([this, answer] {
+        acceptor_ = std::thread([this, answer, stall] {
             pollfd waiting{listener_, POLLIN, 0};
             if (::poll(&waiting, 1, kWaitSeconds * 1000) != 1)
                 return;  // nobody connected: connection_ stays -1
@@ -64,7 +66,7 @@ public:
             char greeting[19];
             receivedGreeting_ = readAll(s, greeting, 19) ? std::string(greeting, 19) : std::string();
             ::send(s, answer.data(), answer.size(), MSG_NOSIGNAL);
-            if (answer.size() < 12)
+            if (answer.size() < 12 && !stall)
                 ::shutdown(s, SHUT_WR);
             connection_ = s;
         });

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <thread>
+
+#include <chrono>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -238,4 +244,64 @@ TEST_F(SyncProtocol, ReconnectRequestsEveryTrackAgainInOrder)
     EXPECT_EQ(peer.readSetRow(), 1);
 }
 
+// A hostile or hung editor costs a frame a bounded time: a greeting that
+// never comes, a command that stops halfway, and a flood of keys in
+// descending rows (each one inserted at the front).
+TEST_F(SyncProtocol, StallingEditorIsDroppedWithinABoundedTime)
+{
+    using Clock = std::chrono::steady_clock;
+    {
+        EditorPeer silent;
+        silent.expectConnection("hello", true);
+        const auto start = Clock::now();
+        EXPECT_EQ(SyncClient::connect(client, "127.0.0.1", silent.port()), -1);
+        EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+        EXPECT_EQ(client->socket, -1);
+    }
+    connectWithTracks({"a"});
+    std::vector<unsigned char> half{0};
+    EditorPeer::put32(half, 0);
+    EditorPeer::put32(half, 4);
+    peer.sendBytes(half);  // and then nothing
+    usleep(20000);
+    const auto start = Clock::now();
+    EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), -1);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(client->socket, -1);
+}
+
+TEST_F(SyncProtocol, FloodOfDescendingKeysIsTakenInBoundedSteps)
+{
+    using Clock = std::chrono::steady_clock;
+    connectWithTracks({"a"});
+    constexpr int kKeys = 40000;
+    std::vector<unsigned char> flood;
+    for (int row = kKeys; row >= 1; --row) {
+        flood.push_back(0);
+        EditorPeer::put32(flood, 0);
+        EditorPeer::put32(flood, static_cast<std::uint32_t>(row));
+        const float value = static_cast<float>(row);
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, 4);
+        EditorPeer::put32(flood, bits);
+        flood.push_back(Linear);
+    }
+    std::thread sender([&] { peer.sendBytes(flood); });
+    auto slowest = Clock::duration::zero();
+    for (int i = 0; i < 2000 && client->tracks[0]->keyCount < kKeys + 1; ++i) {
+        const auto start = Clock::now();
+        ASSERT_EQ(SyncClient::update(client, 0, &kEvents, &rec), 0);
+        slowest = std::max(slowest, Clock::now() - start);
+        usleep(1000);
+    }
+    sender.join();
+    // The default key at row 0 and every key of the flood, in row order.
+    ASSERT_EQ(client->tracks[0]->keyCount, kKeys + 1);
+    for (int i = 0; i <= kKeys; ++i)
+        ASSERT_EQ(client->tracks[0]->keys[i].row, i);
+    EXPECT_EQ(client->tracks[0]->keys[kKeys].value, float(kKeys));
+    EXPECT_LT(slowest, std::chrono::milliseconds(500));
+}
+
 } // namespace
+
