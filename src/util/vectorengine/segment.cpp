@@ -112,45 +112,36 @@ void Segment::Interpolate(const Segment&, const Segment&, float) {}
 void Segment::ExtendBounds(float&, float&, float&, float&) {}
 void Segment::Warp(float, float, float) {}
 
+template <int Type>
+void SegmentToPoint<Type>::Interpolate(const Segment& from, const Segment& to, float t)
+{
+    lerp_point(point, same_class<SegmentToPoint>(from).point, same_class<SegmentToPoint>(to).point, t);
+}
+
+template <int Type>
+void SegmentToPoint<Type>::ExtendBounds(float& minX, float& minY, float& maxX, float& maxY)
+{
+    extend(point, minX, minY, maxX, maxY);
+}
+
+template <int Type>
+void SegmentToPoint<Type>::Warp(float value, float fromX, float toX)
+{
+    warp_point(point, value, fromX, toX);
+}
+
+template class SegmentToPoint<SEGMENT_MOVE>;
+template class SegmentToPoint<SEGMENT_LINE>;
+
 void SegmentMove::Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter)
 {
     contourStarts.push_back(static_cast<unsigned>(points.size()));
     append_point(points, point.x, point.y, jitter);
 }
 
-void SegmentMove::Interpolate(const Segment& from, const Segment& to, float t)
-{
-    lerp_point(point, same_class<SegmentMove>(from).point, same_class<SegmentMove>(to).point, t);
-}
-
-void SegmentMove::ExtendBounds(float& minX, float& minY, float& maxX, float& maxY)
-{
-    extend(point, minX, minY, maxX, maxY);
-}
-
-void SegmentMove::Warp(float value, float fromX, float toX)
-{
-    warp_point(point, value, fromX, toX);
-}
-
 void SegmentLine::Flatten(std::vector<double>& points, std::vector<unsigned>&, unsigned& jitter)
 {
     append_point(points, point.x, point.y, jitter);
-}
-
-void SegmentLine::Interpolate(const Segment& from, const Segment& to, float t)
-{
-    lerp_point(point, same_class<SegmentLine>(from).point, same_class<SegmentLine>(to).point, t);
-}
-
-void SegmentLine::ExtendBounds(float& minX, float& minY, float& maxX, float& maxY)
-{
-    extend(point, minX, minY, maxX, maxY);
-}
-
-void SegmentLine::Warp(float value, float fromX, float toX)
-{
-    warp_point(point, value, fromX, toX);
 }
 
 void SegmentCubic::Flatten(std::vector<double>& points, std::vector<unsigned>&, unsigned& jitter)

@@ -28,12 +28,14 @@ protected:
     int type;
 };
 
-class SegmentMove : public Segment {
+// A piece that ends at one point: a move or a line. Interpolating needs both
+// ends of the same kind.
+template <int Type>
+class SegmentToPoint : public Segment {
 public:
-    SegmentMove(float x, float y, float z = 0.0f) : Segment(SEGMENT_MOVE), point(x, y, z) {}
-    SegmentMove(const SegmentMove&) = default;
+    SegmentToPoint(float x, float y, float z) : Segment(Type), point(x, y, z) {}
+    SegmentToPoint(const SegmentToPoint&) = default;
 
-    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
     void Interpolate(const Segment& from, const Segment& to, float t) override;
     void ExtendBounds(float& minX, float& minY, float& maxX, float& maxY) override;
     void Warp(float value, float fromX, float toX) override;
@@ -41,17 +43,20 @@ public:
     vec3 point;
 };
 
-class SegmentLine : public Segment {
+class SegmentMove : public SegmentToPoint<SEGMENT_MOVE> {
 public:
-    SegmentLine(float x, float y, float z = 0.0f) : Segment(SEGMENT_LINE), point(x, y, z) {}
+    SegmentMove(float x, float y, float z = 0.0f) : SegmentToPoint(x, y, z) {}
+    SegmentMove(const SegmentMove&) = default;
+
+    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
+};
+
+class SegmentLine : public SegmentToPoint<SEGMENT_LINE> {
+public:
+    SegmentLine(float x, float y, float z = 0.0f) : SegmentToPoint(x, y, z) {}
     SegmentLine(const SegmentLine&) = default;
 
     void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
-    void Interpolate(const Segment& from, const Segment& to, float t) override;
-    void ExtendBounds(float& minX, float& minY, float& maxX, float& maxY) override;
-    void Warp(float value, float fromX, float toX) override;
-
-    vec3 point;
 };
 
 class SegmentCubic : public Segment {
