@@ -2,7 +2,7 @@
 # The build's production renders to AVI as scripts/play does without a
 # display, in a folder of its own (check_dump): Motion JPEG at the quality
 # asked for, video and audio of the song's full length, frames spread over
-# the show neither black nor alike.
+# the show neither black nor alike; for production 3 a viewer's check.
 #   production_dump_e2etest.sh <velmorin>
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
@@ -13,5 +13,12 @@ if grep -qx 'index=2' "$binary_dir/production.txt"; then
     check_drum_hits
 else
     check_dump "$1" "$binary_dir" 960x540  # the whole show, about 4900 frames: kept small for CI
+fi
+# Production 3 as a viewer sees it: lit and moving every 7.5 seconds between
+# the fade in (its first two beats at 155 BPM) and the fade out (from beat
+# 416, 161.0 s), and its ending picture held over the last chord (beats 401
+# to 415).
+if grep -qx 'index=3' "$binary_dir/production.txt"; then
+    check_show_for_a_viewer 1.5 160 7.5 15 155.5 160.6
 fi
 echo "PASS: $avi"

@@ -216,3 +216,49 @@ extract_grey() {
     ffmpeg -v error -ss "$3" -i "$avi" -frames:v 1 -vf scale=320:180 -f rawvideo -pix_fmt gray \
         "$1/$2.gray" || fail "cannot extract the frame at ${3}s"
 }
+
+# A viewer's check of the show in $avi, which lasts $song seconds: frames
+# sampled every $3 seconds from $1 seconds to $2 seconds (the stretch between
+# the opening fade and the closing one) each have a mean brightness of at
+# least $4 (0 to 255, over the whole frame with its side bars), and no two
+# are alike; two frames at seconds $5 and $6, the ending picture, are lit
+# and alike (it holds). One decoding pass over the video.
+check_show_for_a_viewer() {
+    local from=$1 to=$2 every=$3 min_mean=$4 hold_a=$5 hold_b=$6 frames fps
+    fps=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$avi")
+    frames=$(awk -v f="$from" -v t="$to" -v e="$every" -v a="$hold_a" -v b="$hold_b" -v r="$fps" 'BEGIN {
+        split(r, q, "/"); fps = q[1] / q[2]
+        for (s = f; s <= t; s += e) printf "%d ", s * fps
+        printf "%d %d", a * fps, b * fps }')
+    local select=""
+    for n in $frames; do select+="eq(n\\,$n)+"; done
+    ffmpeg -v error -i "$avi" -vf "select='${select%+}',scale=80:45" -vsync vfr -f rawvideo -pix_fmt gray \
+        "$run_dir/viewer.gray" || fail "cannot extract the viewer's frames"
+    python3 - "$run_dir/viewer.gray" "$min_mean" $frames <<'PY' || fail "the show is dark or still where a viewer watches it"
+import sys
+data = open(sys.argv[1], 'rb').read()
+min_mean = float(sys.argv[2])
+numbers = [int(n) for n in sys.argv[3:]]
+size = 80 * 45
+wanted = sorted(set(numbers))
+if len(data) != size * len(wanted):
+    sys.exit(f"expected {len(wanted)} frames, got {len(data) / size}")
+frame = {n: data[i * size:(i + 1) * size] for i, n in enumerate(wanted)}
+mean = {n: sum(f) / size for n, f in frame.items()}
+diff = lambda a, b: sum(abs(x - y) for x, y in zip(frame[a], frame[b])) / size
+samples, (hold_a, hold_b) = numbers[:-2], numbers[-2:]
+for n in samples:
+    print(f"frame {n}: mean {mean[n]:.1f}")
+dark = [n for n in samples if mean[n] < min_mean]
+if dark:
+    sys.exit(f"frames {dark} are darker than {min_mean}")
+for i, a in enumerate(samples):
+    for b in samples[i + 1:]:
+        if diff(a, b) < 2.0:
+            sys.exit(f"frames {a} and {b} are alike (mean difference {diff(a, b):.2f})")
+print(f"ending picture: frames {hold_a} and {hold_b}, means {mean[hold_a]:.1f} and {mean[hold_b]:.1f}, "
+      f"difference {diff(hold_a, hold_b):.2f}")
+if min(mean[hold_a], mean[hold_b]) < min_mean or diff(hold_a, hold_b) > 1.0:
+    sys.exit("no ending picture held over the last chord")
+PY
+}

@@ -78,12 +78,19 @@ TEST_F(TextDropTest, TitleWindowOverTheRotozoomer) {
 
 TEST_F(TextDropTest, TitleHasTransparentAndOpaqueCells) {
     // The lettering must leave the rotozoomer visible around the words and
-    // cover it with the letters.
-    int transparent = 0, opaque = 0;
-    for (int p : title)
-        (p == 13 ? transparent : opaque) += 1;
-    EXPECT_GT(transparent, 300 * 120 / 4);
-    EXPECT_GT(opaque, 300 * 120 / 4);
+    // cover it with the letters: in the screenful that shows the whole title
+    // (the top-left 80 x 50), and over the picture.
+    int transparent = 0, opaque = 0, screenTransparent = 0, screenOpaque = 0;
+    for (int i = 0; i < 300 * 120; ++i) {
+        const bool clear = title[i] == 13;
+        (clear ? transparent : opaque) += 1;
+        if (i % 300 < 80 && i / 300 < 50)
+            (clear ? screenTransparent : screenOpaque) += 1;
+    }
+    EXPECT_GT(screenTransparent, 80 * 50 / 4);
+    EXPECT_GT(screenOpaque, 80 * 50 / 4);
+    EXPECT_GT(transparent, 300 * 120 / 2);
+    EXPECT_GT(opaque, 300 * 120 / 10);
 }
 
 TEST_F(TextDropTest, FlashCoversTheRotozoomerOnly) {

@@ -10,7 +10,9 @@
 namespace {
 constexpr int kWidth = 300;
 constexpr int kHeight = 120;
-constexpr int kLineHeight = 40;
+// One screenful of the text-mode canvas.
+constexpr int kScreenWidth = 80;
+constexpr int kScreenHeight = 50;
 // Canvas cells are shown 5 wide by 6 tall, so letters are drawn 1.2 times
 // wider than high to look right on screen.
 constexpr double kCellAspect = 1.2;
@@ -71,10 +73,15 @@ std::uint8_t chrome(double t) {
     return 12;
 }
 
-void place_word(Picture& p, const Mask& m, int lineTop) {
+// A box of the picture that a word is centred in.
+struct Box {
+    int x, y, width, height;
+};
+
+void place_word(Picture& p, const Mask& m, const Box& box) {
     const int capHeight = m.capBottom - m.capTop + 1;
-    const int x0 = (kWidth - m.width) / 2;
-    const int y0 = lineTop + (kLineHeight - capHeight) / 2 - m.capTop;
+    const int x0 = box.x + (box.width - m.width) / 2;
+    const int y0 = box.y + (box.height - capHeight) / 2 - m.capTop;
     auto on = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < m.width && y < m.height && m.on[std::size_t(y) * m.width + x];
     };
@@ -100,6 +107,21 @@ void place_word(Picture& p, const Mask& m, int lineTop) {
             if (on(x, y))
                 p.set(x0 + x, y0 + y, chrome(double(y - m.capTop) / capHeight));
 }
+
+// The largest size at which every word's capitals fit the box's height and
+// the word its width, with room for the outline and the shadow.
+int fitting_size(FT_Face face, const std::vector<std::string>& words, const Box& box) {
+    for (int size = 64; size > 4; --size) {
+        bool fits = true;
+        for (const std::string& word : words) {
+            const Mask m = render_word(face, word, size);
+            fits = fits && m.capBottom - m.capTop + 1 <= box.height - 6 && m.width <= box.width - 6;
+        }
+        if (fits)
+            return size;
+    }
+    throw std::runtime_error("the title does not fit its box");
+}
 }  // namespace
 
 Picture draw_title(const std::string& fontPath) {
@@ -111,20 +133,19 @@ Picture draw_title(const std::string& fontPath) {
         throw std::runtime_error("cannot open font " + fontPath);
 
     Picture p(kWidth, kHeight, kTitleTransparent);
-    const char* words[3] = {"GLASS", "HARBOUR", "SIGNAL"};
-    for (int line = 0; line < 3; ++line) {
-        // The largest size whose capitals fit the line and whose word fits
-        // the width, with room for the outline and the shadow.
-        Mask best;
-        for (int size = 48; size > 8; --size) {
-            Mask m = render_word(face, words[line], size);
-            if (m.capBottom - m.capTop + 1 <= kLineHeight - 6 && m.width <= kWidth - 8) {
-                best = std::move(m);
-                break;
-            }
-        }
-        place_word(p, best, line * kLineHeight);
-    }
+    // The whole title in the top-left screenful, one word a line, all three
+    // at one size.
+    const std::vector<std::string> words = {"GLASS", "HARBOUR", "SIGNAL"};
+    const Box panel{0, 0, kScreenWidth, kScreenHeight};
+    const int lineHeight = panel.height / 3;
+    const int size = fitting_size(face, words, Box{0, 0, panel.width, lineHeight});
+    for (int line = 0; line < 3; ++line)
+        place_word(p, render_word(face, words[line], size), Box{panel.x, panel.y + line * lineHeight, panel.width, lineHeight});
+    // The title on one line under it, the full width of the picture, to be
+    // scrolled past.
+    const std::vector<std::string> line = {"GLASS HARBOUR SIGNAL"};
+    const Box band{0, kScreenHeight, kWidth, kHeight - kScreenHeight};
+    place_word(p, render_word(face, line[0], fitting_size(face, line, band)), band);
     FT_Done_Face(face);
     FT_Done_FreeType(lib);
     return p;

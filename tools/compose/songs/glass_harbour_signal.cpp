@@ -28,19 +28,26 @@ const Chord F{29, 41, 36, {48, 53, 57}, {57, 60, 65, 69}};
 const Chord C{36, 36, 43, {48, 52, 55}, {55, 60, 64, 67}};
 const Chord G{31, 43, 38, {50, 55, 59}, {55, 59, 62, 67}};
 const Chord Em{28, 40, 47, {52, 55, 59}, {55, 59, 64, 67}};
+const Chord E{28, 40, 47, {52, 56, 59}, {56, 59, 64, 68}};  // the dominant: G sharp, a black key
 
-// One chord per bar: i-VI-III-VII, with VI-VII-v-i for contrast.
+// One chord per bar: i-VI-III-VII, with VI-VII-V-i for contrast (VI-VII-v-i
+// under the ribbons, where the bleeps run over G); the intro's phrases turn
+// on the dominant, and the build climbs F G E E into the last drop.
 const Chord& chordAt(int bar)
 {
     static const Chord* p1[4] = {&Am, &F, &C, &G};
-    static const Chord* p2[4] = {&F, &G, &Em, &Am};
-    const bool second = (bar >= 40 && bar < 48) || (bar >= 72 && bar < 80) || (bar >= 88 && bar < 96);
-    if (bar >= 96 && bar < 100) {
-        static const Chord* cadence[4] = {&F, &G, &Am, &Am};
-        return *cadence[bar - 96];
-    }
+    static const Chord* p2[4] = {&F, &G, &E, &Am};
+    static const Chord* ribbons[4] = {&F, &G, &Em, &Am};
+    static const Chord* build[4] = {&F, &G, &E, &E};
     if (bar >= 100)
         return Am;
+    if (bar >= 88 && bar < 92)
+        return *build[bar - 88];
+    if (bar == 7 || bar == 15)
+        return E;
+    if (bar >= 72 && bar < 80)
+        return *ribbons[bar % 4];
+    const bool second = (bar >= 40 && bar < 48) || (bar >= 80 && bar < 88) || bar >= 96;
     return second ? *p2[bar % 4] : *p1[bar % 4];
 }
 
@@ -54,16 +61,16 @@ const std::vector<Phrase> kPianoMelodyA = {
     {0, 1.5, 57}, {1.5, 0.5, 55}, {2, 1, 52}, {3, 1, 55},
     {4, 1.5, 53}, {5.5, 0.5, 52}, {6, 2, 48},
     {8, 1, 52}, {9, 1, 55}, {10, 1, 57}, {11, 1, 59},
-    {12, 3, 55}, {15, 1, 50}};
+    {12, 2, 55}, {14, 1, 54}, {15, 1, 56}};
 const std::vector<Phrase> kPianoMelodyB = {
     {0, 1.5, 57}, {1.5, 0.5, 59}, {2, 2, 57},
     {4, 1, 53}, {5, 1, 55}, {6, 2, 57},
     {8, 0.5, 55}, {8.5, 0.5, 57}, {9, 1, 59}, {10, 2, 55},
     {12, 4, 57}};
-const std::vector<Phrase> kPianoMelodyC = { // over F G Em Am
+const std::vector<Phrase> kPianoMelodyC = { // over F G E Am
     {0, 1, 57}, {1, 1, 55}, {2, 1, 53}, {3, 1, 52},
-    {4, 2, 55}, {6, 2, 59},
-    {8, 1.5, 59}, {9.5, 0.5, 57}, {10, 2, 55},
+    {4, 2, 55}, {6, 1, 59}, {7, 1, 57},
+    {8, 1, 56}, {9, 0.5, 54}, {9.5, 0.5, 56}, {10, 2, 59},
     {12, 4, 57}};
 
 // Lead riffs.
@@ -77,11 +84,6 @@ const std::vector<Phrase> kLeadB = {
     {4, 0.5, 77}, {4.5, 0.5, 76}, {5, 1, 72}, {6, 2, 69},
     {8, 0.5, 72}, {8.5, 0.5, 76}, {9, 0.5, 79}, {9.5, 0.5, 84}, {10, 1, 83}, {11, 1, 79},
     {12, 3, 79}, {15, 0.5, 74}, {15.5, 0.5, 71}};
-const std::vector<Phrase> kLeadC = { // over F G Em Am
-    {0, 1, 77}, {1, 1, 76}, {2, 1, 72}, {3, 1, 69},
-    {4, 1, 74}, {5, 1, 71}, {6, 2, 67},
-    {8, 0.5, 71}, {8.5, 0.5, 74}, {9, 1, 76}, {10, 1, 79}, {11, 1, 76},
-    {12, 4, 76}};
 
 // The four keys of the bleeps: A, C, E and G, which sit well over every chord.
 const int kBleepKeys[4] = {81, 84, 88, 91};
@@ -130,7 +132,7 @@ void pianoPart(Writer& w, int bar)
         w.note(Piano, c.left, b, 1.45, 78);
         w.note(Piano, c.fifth, b + 1.5, 0.95, 64);
         w.note(Piano, c.left, b + 2.5, 1.45, 70);
-    } else if (bar < 64 || (bar >= 80 && bar < 96)) { // house stabs on the off-beats
+    } else if (bar < 64 || (bar >= 92 && bar < 96)) { // house stabs on the off-beats
         w.note(Piano, c.left, b, 3.9, 72);
         for (double at : {0.5, 1.5, 2.5, 3.5})
             for (int k : c.right)
@@ -139,7 +141,13 @@ void pianoPart(Writer& w, int bar)
         w.note(Piano, c.left, b, 3.5, 72);
         for (int k : c.right)
             w.note(Piano, k, b, 3.5, 66);
-    } else if (bar < 100) { // breakdown: broken chords again
+    } else if (bar >= 88 && bar < 92) { // the build: stabs on the beats, then the eighths, louder
+        const double step = bar < 90 ? 1.0 : 0.5;
+        for (double at = 0.0; at < 4.0; at += step)
+            for (int k : c.right)
+                w.note(Piano, k, b + at, step * 0.5, 60 + (bar - 88) * 8 + static_cast<int>(at * 2));
+        w.note(Piano, c.left, b, 3.9, 70 + (bar - 88) * 4);
+    } else if (bar < 100) { // breakdown and cadence: broken chords again
         w.note(Piano, c.left, b, 3.9, 70);
         const int order[8] = {0, 1, 2, 1, 2, 1, 0, 1};
         for (int i = 0; i < 8; ++i)
@@ -175,22 +183,40 @@ void bassPart(Writer& w, int bar)
         w.note(Bass, r, b, 1.9, 92);
         w.note(Bass, r, b + 2, 1.4, 84);
         w.note(Bass, r + 7, b + 3.5, 0.45, 80);
-    } else if (bar < 64 || (bar >= 80 && bar < 96)) {
+    } else if (bar < 64 || (bar >= 92 && bar < 96)) {
         for (int i = 0; i < 4; ++i)
             w.note(Bass, (i == 2) ? r + 12 : r, b + i + 0.5, 0.42, 104);
     } else if (bar < 80) {
         const int pattern[8] = {0, 0, 12, 0, 0, 12, 0, 7};
         for (int i = 0; i < 8; ++i)
             w.note(Bass, r + pattern[i], b + i * 0.5, 0.4, i % 2 ? 88 : 100);
+    } else if (bar < 84) { // the breakdown opens without bass
+        return;
+    } else if (bar >= 88 && bar < 92) { // the build: eighths on the root, louder bar by bar
+        for (int i = 0; i < 8; ++i)
+            w.note(Bass, r, b + i * 0.5, 0.4, 76 + (bar - 88) * 8);
     } else {
         w.note(Bass, r, b, 3.8, 84);
     }
 }
 
+// The build, bars 88 to 91: a snare roll on the beats, the eighths, then the
+// sixteenths, louder all the way, the kick back from bar 90.
+void buildDrums(Writer& w, int bar)
+{
+    const double b = bar * 4.0;
+    const double step = bar == 88 ? 1.0 : bar < 91 ? 0.5 : 0.25;
+    for (double at = 0.0; at < 4.0; at += step)
+        w.note(Drums, Snare, b + at, 0.1, 50 + (bar - 88) * 16 + static_cast<int>(at * 3));
+    if (bar >= 90)
+        for (int i = 0; i < 4; ++i)
+            w.note(Drums, Kick, b + i, 0.2, 100 + (bar - 90) * 10);
+}
+
 void drumPart(Writer& w, int bar)
 {
     const double b = bar * 4.0;
-    const bool fill = bar == 31 || bar == 47 || bar == 63;
+    const bool fill = bar == 31 || bar == 47 || bar == 63 || bar == 79;
     if (bar >= 12 && bar < 16) {
         for (int i = 0; i < 8; ++i)
             w.note(Drums, ClosedHat, b + i * 0.5, 0.1, i % 2 ? 50 : 36);
@@ -198,6 +224,16 @@ void drumPart(Writer& w, int bar)
     }
     if (bar < 16 || bar >= 100)
         return;
+    if (bar >= 80 && bar < 88) { // the breakdown: no drums, then soft hats on the off-beats
+        if (bar >= 84)
+            for (int i = 0; i < 4; ++i)
+                w.note(Drums, ClosedHat, b + i + 0.5, 0.1, 30 + (bar - 84) * 6);
+        return;
+    }
+    if (bar >= 88 && bar < 92) {
+        buildDrums(w, bar);
+        return;
+    }
     if (bar >= 96) { // the drums fall away: a last ride of hats
         if (bar < 98)
             for (int i = 0; i < 4; ++i)
@@ -213,7 +249,7 @@ void drumPart(Writer& w, int bar)
         for (int i = 0; i < 4; ++i)
             w.note(Drums, Snare, b + 3 + i * 0.25, 0.1, 70 + i * 12);
     }
-    const bool full = (bar >= 48 && bar < 64) || (bar >= 80 && bar < 96);
+    const bool full = (bar >= 48 && bar < 64) || (bar >= 92 && bar < 96);
     w.note(Drums, Snare, b + 1, 0.2, full ? 110 : 96);
     if (!fill)
         w.note(Drums, Snare, b + 3, 0.2, full ? 112 : 98);
@@ -224,8 +260,8 @@ void drumPart(Writer& w, int bar)
             w.note(Drums, ClosedHat, b + i + 0.75, 0.08, 42);
         }
     }
-    if (bar == 16 || bar == 32 || bar == 48 || bar == 56 || bar == 64 || bar == 80 || bar == 88)
-        w.note(Drums, Crash, b, 1.0, bar == 48 || bar == 80 ? 120 : 96);
+    if (bar == 16 || bar == 32 || bar == 48 || bar == 56 || bar == 64 || bar == 92)
+        w.note(Drums, Crash, b, 1.0, bar == 48 || bar == 92 ? 120 : 96);
 }
 
 void padPart(Writer& w, int bar)
@@ -247,10 +283,7 @@ void leadPart(Writer& w)
         w.phrase(Lead, kLeadA, bar, 96);
         w.phrase(Lead, kLeadB, bar + 4, 100);
     }
-    w.phrase(Lead, kLeadA, 80, 96);
-    w.phrase(Lead, kLeadB, 84, 100);
-    w.phrase(Lead, kLeadC, 88, 98);
-    w.phrase(Lead, kLeadC, 92, 94);
+    w.phrase(Lead, kLeadA, 92, 100);  // the last drop
 }
 
 // Bleep patterns: single sixteenths running over the four keys, all four
@@ -285,16 +318,20 @@ void bleepPart(Writer& w)
     const int ribbons[4] = {0, 1, 0, 2};
     for (int bar = 64; bar < 80; ++bar)
         bleepBar(w, bar, ribbons[bar % 4]);
-    for (int bar = 80; bar < 96; ++bar)
+    for (int bar = 80; bar < 88; ++bar) // held in the breakdown, the arpeggiator walks them
         if (bar % 2 == 1)
             bleepBar(w, bar, bar % 4 == 1 ? 1 : 2);
+    bleepBar(w, 88, 0); // running into the build
+    bleepBar(w, 89, 0);
+    for (int bar = 92; bar < 96; ++bar)
+        bleepBar(w, bar, bar % 2 == 0 ? 0 : 1);
 }
 
 void controllers(Writer& w, int controller)
 {
     // The pad's LFO period follows controller 1: slow at first, faster in the
-    // busy sections, slow again at the end.
-    const std::pair<int, int> lane[] = {{0, 20}, {32, 60}, {48, 100}, {64, 60}, {80, 110}, {96, 20}};
+    // busy sections, slow in the breakdown, fastest in the build, slow at the end.
+    const std::pair<int, int> lane[] = {{0, 20}, {32, 60}, {48, 100}, {64, 60}, {80, 20}, {88, 110}, {96, 20}};
     for (const auto& [bar, value] : lane)
         w.control(Pad, controller, bar * 4.0, value);
 }
