@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/audio_decode.h"
 #include "support/audio_fixtures.h"
 
 namespace {
@@ -121,6 +124,70 @@ TEST_F(AudioLayer, RefusesBytesOfNoKnownFormat)
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
     std::vector<unsigned char> truncatedOgg(ogg->begin(), ogg->begin() + 60);
     EXPECT_EQ(BASS_StreamCreateFile(TRUE, truncatedOgg.data(), 0, truncatedOgg.size(), 0), 0u);
+}
+
+// Ogg's page checksum: CRC-32 of polynomial 0x04c11db7, not reflected, from 0.
+std::uint32_t oggPageCrc(const unsigned char* bytes, std::size_t size)
+{
+    std::uint32_t crc = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= static_cast<std::uint32_t>(bytes[i]) << 24;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
+    }
+    return crc;
+}
+
+// The OGG file with the granule position of its last page (the length the
+// stream claims, in sample frames) set to `granule`, its checksum made anew.
+std::vector<unsigned char> withLastGranule(std::vector<unsigned char> file, std::uint64_t granule)
+{
+    std::size_t page = file.size();
+    const unsigned char tag[4] = {'O', 'g', 'g', 'S'};
+    while (page-- > 0)
+        if (file.size() - page >= 27 && std::memcmp(&file[page], tag, 4) == 0)
+            break;
+    EXPECT_LT(page, file.size());
+    const std::size_t segments = file[page + 26];
+    std::size_t size = 27 + segments;
+    for (std::size_t i = 0; i < segments; ++i)
+        size += file[page + 27 + i];
+    EXPECT_EQ(page + size, file.size()) << "the last page ends the file";
+    for (int i = 0; i < 8; ++i)
+        file[page + 6 + i] = static_cast<unsigned char>(granule >> (8 * i));
+    std::memset(&file[page + 22], 0, 4);
+    const std::uint32_t crc = oggPageCrc(&file[page], size);
+    for (int i = 0; i < 4; ++i)
+        file[page + 22 + i] = static_cast<unsigned char>(crc >> (8 * i));
+    return file;
+}
+
+// A stream's last granule position claims its length; a crafted one claiming
+// billions of years must not set aside memory for them. The song decodes to
+// what its pages hold, with no more memory than its own size allows.
+TEST_F(AudioLayer, AnOggClaimingAnEnormousLengthDecodesWhatItHolds)
+{
+    DecodedAudio real;
+    ASSERT_TRUE(audio_decode(ogg->data(), ogg->size(), &real));
+    // The tool is right: the true length written back gives the file unchanged.
+    EXPECT_TRUE(withLastGranule(*ogg, real.samples.size() / 2) == *ogg);
+    for (const std::uint64_t claim : {std::uint64_t(1) << 32, std::uint64_t(1) << 40, std::uint64_t(1) << 62,
+                                      std::uint64_t(0x7FFFFFFFFFFFFFF0)}) {
+        const std::vector<unsigned char> crafted = withLastGranule(*ogg, claim);
+        DecodedAudio decoded;
+        ASSERT_TRUE(audio_decode(crafted.data(), crafted.size(), &decoded)) << claim;
+        // The last packet is no longer cut to the claimed end: it may keep
+        // the encoder's padding, at most one block of 2048 frames.
+        EXPECT_GE(decoded.samples.size(), real.samples.size()) << claim;
+        EXPECT_LE(decoded.samples.size(), real.samples.size() + 2 * 2048) << claim;
+        EXPECT_TRUE(std::equal(real.samples.begin(), real.samples.end(), decoded.samples.begin())) << claim;
+        EXPECT_LE(decoded.samples.capacity(), std::max<std::size_t>(64 * crafted.size(), 2 * decoded.samples.size()))
+            << claim;
+        const HSTREAM s = BASS_StreamCreateFile(TRUE, crafted.data(), 0, crafted.size(), BASS_STREAM_DECODE);
+        ASSERT_NE(s, 0u);
+        EXPECT_EQ(BASS_ChannelGetLength(s, BASS_POS_BYTE), decoded.samples.size() * 2);
+        BASS_StreamFree(s);
+    }
 }
 
 TEST_F(AudioLayer, BytePositionsAreExactWhilePausedAndPastTheEndFails)

@@ -19,6 +19,7 @@
 #include "system/velmosystem.h"
 #include "util/data/data_layer.h"
 #include "util/music/als.h"
+#include "util/music/decoded_pieces.h"
 #include "util/music/midi.h"
 #include "util/music/modulators/adsr.h"
 #include "util/music/modulators/arp.h"
@@ -37,24 +38,6 @@ using u16 = std::uint16_t;
 struct FreeBuffer {
     void operator()(std::uint8_t* p) const { std::free(p); }
 };
-
-// Decoded audio in pieces: the audio library's length word shares its upper
-// bits with flags (BASS_DATA_FLOAT is bit 30), so one read of a whole song
-// of 2^28 samples or more would be taken for another request. Returns the
-// bytes read.
-std::uint64_t readDecoded(DWORD channel, void* buffer, std::uint64_t bytes, DWORD flags)
-{
-    constexpr std::uint64_t kPiece = 1u << 24;
-    std::uint64_t done = 0;
-    while (done < bytes) {
-        const DWORD want = static_cast<DWORD>(std::min(kPiece, bytes - done));
-        const DWORD got = BASS_ChannelGetData(channel, static_cast<char*>(buffer) + done, want | flags);
-        if (got == static_cast<DWORD>(-1) || got == 0)
-            break;
-        done += got;
-    }
-    return done;
-}
 
 // The last four characters, lower-cased (the whole name when shorter).
 std::string extensionOf(const std::string& name)
@@ -304,14 +287,14 @@ void Music::loadStream(std::string fileName)
 
     num_samples = static_cast<std::uint32_t>(length / 2);
     float_buffer = new float[num_samples];
-    std::uint64_t c = readDecoded(chan_decode, float_buffer, num_samples * sizeof(float), BASS_DATA_FLOAT);
+    std::uint64_t c = read_decoded(chan_decode, float_buffer, num_samples * sizeof(float), BASS_DATA_FLOAT);
     VELMO_ASSERT_EQ(c, num_samples * sizeof(float));
 
     if (dumpAudio) {
         if (!BASS_ChannelSetPosition(chan_decode, 0, BASS_POS_BYTE))
             FATAL_ERROR("Failed to set BASS position for dumping: " + std::to_string(BASS_ErrorGetCode()));
         u16_buffer = new std::int16_t[num_samples];
-        c = readDecoded(chan_decode, u16_buffer, num_samples * sizeof(u16), 0);
+        c = read_decoded(chan_decode, u16_buffer, num_samples * sizeof(u16), 0);
         VELMO_ASSERT_EQ(c, num_samples * sizeof(u16));
     }
 }
