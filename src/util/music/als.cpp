@@ -1,6 +1,5 @@
 #include "util/music/als.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -17,9 +16,6 @@ namespace {
 // A looped clip is unrolled pass by pass; a short loop in a long clip is
 // refused rather than unrolled into millions of notes.
 constexpr int kMaxLoopPasses = 100000;
-// Tempos a song can have; far outside them the music clock's rows leave
-// int's range (and a tempo too large for a float is infinite).
-constexpr double kMinTempo = 1.0;
 // Work one set may make the reader do: loop passes plus note events walked,
 // over all its clips. Sets of real songs stay far below; a small file of
 // many key tracks in long short-looped clips (a gzip bomb of a few KB)
@@ -39,7 +35,6 @@ struct UnrollBudget {
                         " loop passes and notes");
     }
 };
-constexpr double kMaxTempo = 1000.0;
 
 struct FreeBuffer {
     void operator()(std::uint8_t* p) const { std::free(p); }
@@ -140,12 +135,7 @@ AbletonSet::AbletonSet(std::string path) : NoteData(path)
         FATAL_ERROR("element is NULL");
     TiXmlElement* liveSet = child(root, "LiveSet");
     readTempo(child(child(child(liveSet, "MasterTrack"), "DeviceChain"), "Mixer"));
-    if (!(tempo >= kMinTempo && tempo <= kMaxTempo)) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%g", static_cast<double>(tempo));
-        FATAL_ERROR("Ableton set " + path + " has a tempo of " + text + " BPM, outside " +
-                    std::to_string(static_cast<int>(kMinTempo)) + " to " + std::to_string(static_cast<int>(kMaxTempo)));
-    }
+    require_song_tempo(tempo, "Ableton set " + path);
     readTracks(child(liveSet, "Tracks"), path);
 }
 

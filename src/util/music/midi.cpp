@@ -23,7 +23,8 @@ MidiFile::MidiFile(std::string path)
       time_sig_clocks(24),
       time_sig_32nds(8),
       key_sig_sharps(0),
-      key_sig_minor(false)
+      key_sig_minor(false),
+      path_(path)
 {
     tempo = 120.0f;
     int size = 0;
@@ -156,9 +157,10 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
                     FATAL_ERROR("Expected 0x03");
                 const std::uint32_t microseconds = readBigEndian(&p, 3);
                 if (microseconds == 0)
-                    FATAL_ERROR("MIDI tempo of 0 microseconds per quarter note");
+                    FATAL_ERROR("MIDI file " + path_ + " has a tempo of 0 microseconds per quarter note");
                 const float x = 60000000.0f / static_cast<float>(microseconds);
                 tempo = std::floor(x * 100.0f + 0.5f) / 100.0f;
+                require_song_tempo(tempo, "MIDI file " + path_);
                 break;
             }
             case 0x54: FATAL_ERROR("MIDI_META_SMPTE_OFFS");

@@ -33,4 +33,5 @@ private:
     void need(const std::uint8_t* position, std::uint32_t count) const;
 
     const std::uint8_t* end_ = nullptr; // one past the file's last byte
+    std::string path_;                  // for messages
 };

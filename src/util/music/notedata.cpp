@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "system/fatal_error.h"
+
 bool isNoteOn(float event)
 {
     return !std::signbit(event);
@@ -15,6 +17,18 @@ ControllerLane::ControllerLane() = default;
 NoteTrack::NoteTrack() : events_read(0), volume(0.78125f), pan(0.5f) {}
 
 NoteData::NoteData(std::string) : tempo(0.0f) {}
+
+void require_song_tempo(float tempo, const std::string& source)
+{
+    constexpr double kMinTempo = 1.0;
+    constexpr double kMaxTempo = 1000.0;
+    if (tempo >= kMinTempo && tempo <= kMaxTempo)
+        return;
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(tempo));
+    FATAL_ERROR(source + " has a tempo of " + text + " BPM, outside " + std::to_string(static_cast<int>(kMinTempo)) +
+                " to " + std::to_string(static_cast<int>(kMaxTempo)));
+}
 
 std::string noteName(std::uint8_t key)
 {

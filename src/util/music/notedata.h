@@ -51,5 +51,11 @@ public:
     float tempo;
 };
 
+// Stops the program unless `tempo` is a tempo a song can have, 1 to 1000
+// BPM: far outside it the music clock's rows leave int's range (and a tempo
+// too large for a float is infinite). `source` names the file, as in
+// "MIDI file song.mid": "<source> has a tempo of <v> BPM, outside 1 to 1000".
+void require_song_tempo(float tempo, const std::string& source);
+
 // "C%u" .. "B%u" by key mod 12, octave key / 12.
 std::string noteName(std::uint8_t key);

@@ -111,7 +111,9 @@ TEST_F(MidiReader, TempoRounding)
     const struct {
         std::uint32_t us;
         float bpm;
-    } cases[] = {{500000, 120.0f}, {461538, 130.0f}, {512000, 117.19f}, {387097, 155.0f}};
+    } cases[] = {{500000, 120.0f}, {461538, 130.0f}, {512000, 117.19f}, {387097, 155.0f},
+                 // The ends of the range: 1000 BPM, and the field's largest value.
+                 {60000, 1000.0f}, {0xFFFFFF, 3.58f}};
     for (const auto& c : cases) {
         MidiBytes tempo{0x00, 0xFF, 0x51, 0x03};
         appendBE(tempo, c.us, 3);
@@ -136,7 +138,14 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         {h + MidiBytes{'M', 'T', 'r', 'x', 0, 0, 0, 0}, " Could not find track chunk header, unrecognized file format!\n"},
         {midiHeader(0, 1, 0) + chunk({}), "MIDI time division is 0"},
         {midiHeader(0, 1, 0xE728) + chunk({}), "SMPTE time division is not supported"},
-        {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 0}), "MIDI tempo of 0 microseconds per quarter note"},
+        {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 0}), "MIDI file @ has a tempo of 0 microseconds per quarter note"},
+        // Tempos a song can have run from 1 to 1000 BPM (60000 microseconds per
+        // quarter note); the 24-bit field cannot go below 3.58 BPM.
+        {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 1}), "MIDI file @ has a tempo of 6e+07 BPM, outside 1 to 1000"},
+        {h + chunk({0x00, 0xFF, 0x51, 0x03, 0x00, 0xEA, 0x5F}), "MIDI file @ has a tempo of 1000.02 BPM, outside 1 to 1000"},
+        // A later sane tempo does not excuse an earlier one.
+        {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 60, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}),
+         "MIDI file @ has a tempo of 1e+06 BPM, outside 1 to 1000"},
         {h + chunk({0x00, 0xF0, 0x01, 0xF7}), "  Got SysEx event, not supported yet, panicking!"},
         {h + chunk({0x00, 0xC0, 0x05}), "MIDI_PROGRAM"},
         {h + chunk({0x00, 0xFF, 0x00, 0x02, 0, 1}), "MIDI_META_SEQNUM"},
@@ -168,8 +177,12 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         {h + midiChunk({0x00, 0xFF, 0x03, 0x7F, 'a'}), "Unexpected end of MIDI data"},
         {MidiBytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0}, "  Unknown header info, MIDI file format not recognized\n"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(load(c.file), c.message);
+    for (const auto& c : cases) {
+        std::string want = c.message;
+        if (const std::size_t at = want.find('@'); at != std::string::npos)
+            want.replace(at, 1, dir / "song.mid");
+        EXPECT_EQ(load(c.file), want);
+    }
     EXPECT_EQ(fatalMessage([&] { MidiFile missing(dir / "none.mid"); }), "Could not read MIDI file " + (dir / "none.mid"));
 }
 
