@@ -163,9 +163,9 @@ int SyncClient::fetchTrack(SyncClient* client, SyncTrack* track)
         const unsigned char command = 2;
         const std::uint32_t lengthNet = htonl(length);
         if (client->socket == -1
-            || send_all(client->socket, &command, 1) != 1
-            || send_all(client->socket, &lengthNet, 4) != 4
-            || send_all(client->socket, track->name, static_cast<int>(length)) != static_cast<int>(length)) {
+            || !sendToEditor(client->socket, &command, 1)
+            || !sendToEditor(client->socket, &lengthNet, 4)
+            || !sendToEditor(client->socket, track->name, static_cast<int>(length))) {
             if (client->socket != -1)
                 closesocket(client->socket);
             client->socket = -1;

@@ -45,6 +45,9 @@ struct SyncClient {
 
 // A connected socket that has exchanged the greeting with the editor, or -1.
 int openEditorSocket(const char* host, unsigned short port);
+// Sends the whole message to the editor; false when the connection failed or
+// the editor stopped taking bytes (the caller drops it and reconnects).
+bool sendToEditor(int socket, const void* bytes, int length);
 int readKeyCommand(int socket, SyncClient* client);
 int readDeleteCommand(int socket, SyncClient* client);
 

@@ -21,6 +21,8 @@ bool startedSockets = false;
 // A peer that stalls or trickles its bytes is dropped (and reconnected by
 // the caller) instead of holding the frame: the greeting must come within
 // this many milliseconds, a command's bytes within kMessageMs of its first.
+// An editor that stops reading is dropped the same way: each message to it
+// must leave within kMessageMs, however full the socket's buffers are.
 constexpr int kGreetingMs = 1000;
 constexpr int kMessageMs = 250;
 // Commands one update takes before it leaves the rest for the next frame.
@@ -77,12 +79,6 @@ bool recvU32(int socket, std::uint32_t* out)
     return true;
 }
 
-bool sendU32(int socket, std::uint32_t value)
-{
-    const std::uint32_t net = htonl(value);
-    return send_all(socket, &net, 4) == 4;
-}
-
 // The track a key command names, or null when the index is outside the list.
 SyncTrack* trackAt(SyncClient* client, std::uint32_t index)
 {
@@ -127,13 +123,18 @@ int openEditorSocket(const char* host, unsigned short port)
         return -1;
 
     char answer[12];
-    if (send_all(s, kClientGreeting, 19) != 19
+    if (!sendToEditor(s, kClientGreeting, 19)
         || recv_all_within(s, answer, 12, kGreetingMs) != 12
         || std::memcmp(answer, kServerGreeting, 12) != 0) {
         closesocket(s);
         return -1;
     }
     return s;
+}
+
+bool sendToEditor(int socket, const void* bytes, int length)
+{
+    return send_all_within(socket, bytes, length, kMessageMs) == length;
 }
 
 int SyncClient::connect(SyncClient* client, const char* host, unsigned short port)
@@ -263,9 +264,10 @@ int SyncClient::update(SyncClient* client, int row, const SyncClientEvents* even
     if (!events || !events->isPlaying || !events->isPlaying(data) || row == client->lastRowSent
         || client->socket == -1)
         return 0;
-    const unsigned char command = 3;
-    if (send_all(client->socket, &command, 1) != 1
-        || !sendU32(client->socket, static_cast<std::uint32_t>(row))) {
+    unsigned char message[5] = {3};
+    const std::uint32_t rowNet = htonl(static_cast<std::uint32_t>(row));
+    std::memcpy(message + 1, &rowNet, 4);
+    if (!sendToEditor(client->socket, message, 5)) {
         closeConnection(client);
         return -1;
     }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 
 #include <thread>
 
@@ -268,6 +270,47 @@ TEST_F(SyncProtocol, StallingEditorIsDroppedWithinABoundedTime)
     EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), -1);
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
     EXPECT_EQ(client->socket, -1);
+}
+
+// An editor that stops reading: the rows reported each frame fill the
+// socket's buffers, and then a send must not wait for room forever. The
+// client drops the connection within a bounded time and can connect again.
+TEST_F(SyncProtocol, EditorThatStopsReadingIsDroppedWithinABoundedTime)
+{
+    using Clock = std::chrono::steady_clock;
+    connectWithTracks({"a"});
+    const int small = 4096;
+    ASSERT_EQ(setsockopt(client->socket, SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    // Should a send block for good, the peer gives up after a while and
+    // closes, so the test fails on the time taken instead of hanging.
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        const auto giveUp = Clock::now() + std::chrono::seconds(EditorPeer::kWaitSeconds);
+        while (!done && Clock::now() < giveUp)
+            usleep(10000);
+        if (!done)
+            peer.closeConnection();
+    });
+    auto slowest = Clock::duration::zero();
+    int result = 0;
+    int reports = 0;
+    for (int row = 1; row <= 1000000 && result == 0; ++row, ++reports) {
+        const auto start = Clock::now();
+        result = SyncClient::update(client, row, &kEvents, &rec);
+        slowest = std::max(slowest, Clock::now() - start);
+    }
+    done = true;
+    watchdog.join();
+    EXPECT_EQ(result, -1) << reports << " rows reported";
+    EXPECT_EQ(client->socket, -1);
+    EXPECT_LT(slowest, std::chrono::seconds(1));
+    std::printf("dropped after %d row reports, slowest update %.0f ms\n", reports,
+                std::chrono::duration<double, std::milli>(slowest).count());
+    peer.closeConnection();
+    peer.expectConnection();
+    EXPECT_EQ(SyncClient::connect(client, "127.0.0.1", peer.port()), 0);
+    ASSERT_TRUE(peer.waitConnected());
+    EXPECT_EQ(peer.readGetTrack(), "a");
 }
 
 TEST_F(SyncProtocol, FloodOfDescendingKeysIsTakenInBoundedSteps)
