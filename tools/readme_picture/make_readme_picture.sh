@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Makes the README's picture of a production from a render of it: frames at
+# the given beats of the AVI, tiled three across on black, 1280 wide.
+#   tools/readme_picture/make_readme_picture.sh <render.avi> <bpm> <out.png> <beat>...
+# For "Glass Harbour Signal" (155 BPM), from a render by scripts/play:
+#   tools/readme_picture/make_readme_picture.sh "build/Glass Harbour Signal.01.avi" 155 \
+#       docs/glass_harbour_signal.png 6 168.25 200 290.5 340 408
+# (the name in the intro, the pianos lighting a black key, the title's line
+# passing in the drop, the four ribbons as one, the oscilloscope over the
+# fire, the whole title as the ending picture).
+set -euo pipefail
+avi=${1:?usage: make_readme_picture.sh <render.avi> <bpm> <out.png> <beat>...}
+bpm=${2:?no bpm}
+out=${3:?no output file}
+shift 3
+[ $# -gt 0 ] || { echo "make_readme_picture.sh: no beats given" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+i=0
+for beat in "$@"; do
+    seconds=$(awk -v b="$beat" -v t="$bpm" 'BEGIN { printf "%.3f", b * 60 / t }')
+    ffmpeg -v error -ss "$seconds" -i "$avi" -frames:v 1 -vf scale=424:-2 \
+        "$work/$(printf %02d $i).png"
+    i=$((i + 1))
+done
+montage "$work"/*.png -tile 3x -geometry +2+2 -background black "$work/tiles.png"
+convert "$work/tiles.png" -resize 1280x -strip "$out"
+identify "$out"
