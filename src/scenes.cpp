@@ -11,6 +11,7 @@
 #include "platform/messages.h"
 #include "platform/timing.h"
 #include "scenes/scene.h"
+#include "system/dump_writer.h"
 #include "system/fatal_error.h"
 #include "system/frame_timer.h"
 #include "system/log_message.h"
@@ -88,7 +89,7 @@ SceneManager::SceneManager()
         if (!aviWriter.open(name.c_str(), 30.0f, AVIWriter::kAskCodec, 100))
             FATAL_ERROR("Failed to open video file " + name);
         aviWriter.set_size(dumpWidth, dumpHeight);
-        pixels = new std::uint8_t[static_cast<std::size_t>(dumpWidth) * dumpHeight * 3];
+        dumpWriter = new DumpWriter(&aviWriter, static_cast<std::size_t>(dumpWidth) * dumpHeight * 3);
         if (!music->dummy_mode)
             aviWriter.set_audio_format(&music->waveFormat);
         log_message("Dumping to video file " + name + "\n");
@@ -133,8 +134,13 @@ SceneManager::~SceneManager()
     }
     scenes.clear();
     if (dumping) {
-        delete[] pixels;
+        // The last frame's writing is waited for, and must have worked.
+        const bool written = dumpWriter->finish();
+        delete dumpWriter;
+        dumpWriter = nullptr;
         pixels = nullptr;
+        if (!written)
+            stopDump();
         aviWriter.close();
         log_message("Finished AVI writing\n");
     }
@@ -374,13 +380,13 @@ void SceneManager::drawToView(FBO* fbo, bool blend)
 void SceneManager::dumpFrame()
 {
     // Rows tightly packed: the buffer holds exactly width x 3 bytes per row.
+    pixels = dumpWriter->frame_buffer();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, dumpWidth, dumpHeight, GL_BGR, GL_UNSIGNED_BYTE, pixels);
-    if (!aviWriter.add_video_frame(pixels))
-        stopDump();
 
     if (music->dummy_mode) {
         // No music, no audio: a fixed length of video.
+        submitFrame(nullptr, 0);
         log_message("Dumped frame " + std::to_string(frame) + " and wrote 0 samples of audio\n");
         if (frame + 1 >= kSilentDumpFrames)
             endDump();
@@ -395,10 +401,8 @@ void SceneManager::dumpFrame()
     const std::uint64_t first = frame * rate / fps;
     const std::uint64_t last = std::min<std::uint64_t>((frame + 1ull) * rate / fps, total);
     const std::uint64_t count = last > first ? last - first : 0;
-    if (count > 0) {  // an empty song has no slice to write
-        if (!aviWriter.add_audio(music->u16_buffer + first * channels, static_cast<int>(count)))
-            stopDump();
-    }
+    // An empty song has no slice to write.
+    submitFrame(music->u16_buffer + first * channels, static_cast<int>(count));
     log_message("Dumped frame " + std::to_string(frame) + " and wrote " +
                 std::to_string(count * channels) + " samples of audio\n");
     // The song's audio is all written: this was the last frame.
@@ -419,10 +423,19 @@ void SceneManager::stopDump()
                 "; the frames written before it are kept");
 }
 
+void SceneManager::submitFrame(const std::int16_t* audio, int audioFrames)
+{
+    // A failed write of the frame before stops the dump here.
+    if (!dumpWriter->submit(audio, audioFrames) || (!skipUnseenWork && !dumpWriter->finish()))
+        stopDump();
+}
+
 void SceneManager::endDump()
 {
     if (VelmoSystem::quitPosted)
         return;
+    if (dumpWriter && !dumpWriter->finish())
+        stopDump();
     PostQuitMessage(0);
     VelmoSystem::quitPosted = true;
     log_message("  Finished dumping, quit event posted\n");

@@ -12,6 +12,7 @@
 #include "platform/aviwriter.h"
 #include "system/input_state.h"
 
+class DumpWriter;
 class Scene;
 class Music;
 class FBO;
@@ -69,11 +70,15 @@ public:
     // Nominal 16-bit sample values per dumped frame (channels x rate / 30);
     // the slices themselves are counted in whole sample frames.
     std::uint32_t samplesPerFrame = 0;
+    // The frame being read back in dump mode (a buffer of the dump writer).
     std::uint8_t* pixels;
+    // Compresses and writes each dumped frame while the next is drawn.
+    DumpWriter* dumpWriter = nullptr;
     // On: the frame leaves out work that cannot change a pixel (clears that
     // a full-screen pass overwrites, mip chains nobody samples, the overlay
-    // step when "ActiveScene4rd" names no scene). Off: every step runs in
-    // full; the benchmarks and the frame-comparison test run both ways.
+    // step when "ActiveScene4rd" names no scene), and a dumped frame is
+    // written while the next is drawn. Off: every step runs in full and in
+    // turn; the benchmarks and the frame-comparison test run both ways.
     bool skipUnseenWork = true;
 
     // Frames a dump of a production without music lasts (10 seconds).
@@ -91,6 +96,8 @@ private:
     // Draws fbo into the letterboxed view, blended over it or not.
     void drawToView(FBO* fbo, bool blend);
     void dumpFrame();
+    // Hands the frame read back into pixels and its audio to the dump writer.
+    void submitFrame(const std::int16_t* audio, int audioFrames);
     void endDump();
     [[noreturn]] void stopDump();
 };
