@@ -13,11 +13,14 @@
 #include <vector>
 
 #include "platform/audio_decode.h"
+#include "platform/parallel_pieces.h"
 #include "platform/audio_fft.h"
 
 namespace {
 
 constexpr int kBufferFrames = 512;
+// Samples converted to float per thread, at least.
+constexpr std::size_t kMinConvertPiece = 1 << 20;
 
 struct Stream {
     // The decoded sample values, interleaved; streams made from the same
@@ -428,9 +431,15 @@ DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length)
     const std::int16_t* src = s->samples->data() + s->frame * s->channels;
     const std::size_t count = static_cast<std::size_t>(take * s->channels);
     if (asFloat) {
+        // A whole song at once (tens of megabytes, most of the time spent
+        // on fresh pages) is converted in pieces on several threads.
         float* dst = static_cast<float*>(buffer);
-        for (std::size_t i = 0; i < count; ++i)
-            dst[i] = src[i] / 32768.0f;
+        const std::size_t pieces = piece_count(count, kMinConvertPiece);
+        run_pieces(pieces, [&](std::size_t piece) {
+            const std::size_t end = count * (piece + 1) / pieces;
+            for (std::size_t i = count * piece / pieces; i < end; ++i)
+                dst[i] = src[i] / 32768.0f;
+        });
     } else {
         std::memcpy(buffer, src, count * 2);
     }

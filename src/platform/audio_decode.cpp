@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include <mpg123.h>
 #include <vorbis/vorbisfile.h>
+
+#include "platform/parallel_pieces.h"
 
 namespace {
 
@@ -66,11 +69,94 @@ long memTell(void* source)
     return static_cast<long>(static_cast<MemoryFile*>(source)->position);
 }
 
-bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
+const ov_callbacks kMemoryCallbacks{memRead, memSeek, nullptr, memTell};
+
+// Songs shorter than this many sample frames per piece are decoded whole.
+constexpr ogg_int64_t kMinPieceFrames = 44100 * 8;
+
+// Decodes the sample frames from `first` up to `end` (-1: to the end of the
+// stream) into `samples`; false on any read error, a hole in the stream, a
+// seek that does not land on `first`, or a stream that ends early.
+bool decodeVorbisPiece(const std::uint8_t* data, std::size_t size, ogg_int64_t first, ogg_int64_t end,
+                       std::vector<std::int16_t>* samples)
 {
     MemoryFile file{data, size, 0};
     OggVorbis_File vf;
-    const ov_callbacks callbacks{memRead, memSeek, nullptr, memTell};
+    if (ov_open_callbacks(&file, &vf, nullptr, 0, kMemoryCallbacks) != 0)
+        return false;
+    const int channels = ov_info(&vf, -1)->channels;
+    bool ok = first == 0 || (ov_pcm_seek(&vf, first) == 0 && ov_pcm_tell(&vf) == first);
+    if (end >= 0)
+        samples->reserve(static_cast<std::size_t>(end - first) * static_cast<std::size_t>(channels));
+    ogg_int64_t position = first;
+    alignas(std::int16_t) char buffer[16384];
+    int section = 0;
+    while (ok && (end < 0 || position < end)) {
+        const long n = ov_read(&vf, buffer, sizeof buffer, 0, 2, 1, &section);
+        if (n == 0) {
+            ok = end < 0;
+            break;
+        }
+        if (n < 0 || n % (2 * channels) != 0) {
+            ok = false;
+            break;
+        }
+        ogg_int64_t frames = n / (2 * channels);
+        if (end >= 0)
+            frames = std::min(frames, end - position);
+        const std::int16_t* values = reinterpret_cast<const std::int16_t*>(buffer);
+        samples->insert(samples->end(), values, values + frames * channels);
+        position += frames;
+        ok = samples->size() <= kMaxSamples;
+    }
+    ov_clear(&vf);
+    return ok;
+}
+
+// A long song of one logical stream, decoded in pieces on several threads:
+// each piece seeks to its first sample frame, and the decoder's seek is
+// sample-exact, so the samples are the same as decoded in one go. False
+// (and out untouched) when any piece fails: the caller decodes it whole.
+bool decodeVorbisInPieces(const std::uint8_t* data, std::size_t size, OggVorbis_File* vf, DecodedAudio* out)
+{
+    const ogg_int64_t total = ov_pcm_total(vf, -1);
+    const std::size_t channels = static_cast<std::size_t>(ov_info(vf, -1)->channels);
+    // The length comes from the last granule position, which a damaged or
+    // hostile file can set to anything: a claim the file cannot hold is
+    // not used to plan pieces.
+    if (!ov_seekable(vf) || ov_streams(vf) != 1 || total <= 0 ||
+        static_cast<std::size_t>(total) > std::min(size * kReservePerByte, kMaxSamples) / channels)
+        return false;
+    const std::size_t pieces = piece_count(static_cast<std::size_t>(total), kMinPieceFrames);
+    if (pieces < 2)
+        return false;
+    std::vector<std::vector<std::int16_t>> decoded(pieces);
+    std::vector<char> done(pieces, 0);
+    run_pieces(pieces, [&](std::size_t i) {
+        const ogg_int64_t first = total * static_cast<ogg_int64_t>(i) / static_cast<ogg_int64_t>(pieces);
+        const ogg_int64_t end =
+            i + 1 == pieces ? -1 : total * static_cast<ogg_int64_t>(i + 1) / static_cast<ogg_int64_t>(pieces);
+        done[i] = decodeVorbisPiece(data, size, first, end, &decoded[i]);
+    });
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < pieces; ++i) {
+        if (!done[i])
+            return false;
+        count += decoded[i].size();
+    }
+    if (count > kMaxSamples || count == 0)
+        return false;
+    out->samples.reserve(count);
+    for (const std::vector<std::int16_t>& piece : decoded)
+        out->samples.insert(out->samples.end(), piece.begin(), piece.end());
+    return true;
+}
+
+bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces)
+{
+    MemoryFile file{data, size, 0};
+    OggVorbis_File vf;
+    const ov_callbacks callbacks = kMemoryCallbacks;
     if (ov_open_callbacks(&file, &vf, nullptr, 0, callbacks) != 0)
         return false;
     const vorbis_info* info = ov_info(&vf, -1);
@@ -81,6 +167,12 @@ bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
     out->channels = info->channels;
     out->rate = static_cast<int>(info->rate);
     out->isOgg = true;
+    if (inPieces && decodeVorbisInPieces(data, size, &vf, out)) {
+        ov_clear(&vf);
+        const std::size_t frame = static_cast<std::size_t>(out->channels);
+        out->samples.resize(out->samples.size() / frame * frame);
+        return true;
+    }
     // The last granule position gives the length; a damaged or hostile one
     // can claim anything, so it reserves no more than the file's size allows.
     const ogg_int64_t total = ov_pcm_total(&vf, -1);
@@ -171,13 +263,13 @@ bool decodeMp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
 
 } // namespace
 
-bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
+bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces)
 {
     *out = DecodedAudio{};
     if (!data || size < 4)
         return false;
     if (std::memcmp(data, "OggS", 4) == 0)
-        return decodeVorbis(data, size, out);
+        return decodeVorbis(data, size, out, inPieces);
     const bool id3 = std::memcmp(data, "ID3", 3) == 0;
     const bool frameSync = data[0] == 0xFF && (data[1] & 0xE0) == 0xE0;
     if (id3 || frameSync)

@@ -13,4 +13,6 @@ struct DecodedAudio {
     bool isOgg = false;
 };
 
-bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out);
+// A long OGG song is decoded in pieces on several threads (the samples are
+// the same as decoded in one go, which inPieces false does).
+bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces = true);
