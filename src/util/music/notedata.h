@@ -46,6 +46,10 @@ struct NoteTrack {
 class NoteData {
 public:
     explicit NoteData(std::string path);
+    // The music object deletes its MIDI file or Ableton set through this base.
+    virtual ~NoteData() = default;
+    NoteData(const NoteData&) = default;
+    NoteData& operator=(const NoteData&) = default;
 
     std::vector<NoteTrack> tracks;
     float tempo;
