@@ -7,6 +7,12 @@
 set -euo pipefail
 source "$(dirname "$0")/production_support.sh"
 
+# Production 1 is rendered, small, by production1_dump_e2etest from this
+# same folder when the build plays it.
+if grep -qx 'index=1' "$binary_dir/production.txt"; then
+    echo "PASS: production 1 is checked by production1_dump_e2etest"
+    exit 0
+fi
 # Production 2 flashes with its drums: its frames are checked at the hits.
 if grep -qx 'index=2' "$binary_dir/production.txt"; then
     render_dump "$1" "$binary_dir" 960x540

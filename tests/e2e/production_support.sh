@@ -262,3 +262,42 @@ if min(mean[hold_a], mean[hold_b]) < min_mean or diff(hold_a, hold_b) > 1.0:
     sys.exit("no ending picture held over the last chord")
 PY
 }
+
+# Plays the production of run folder $1 in a window ("&Run", fullscreen off)
+# under an Xvfb of size $2 (the dialog preselects it), from that folder;
+# checks that it ends by itself at the end of its music, not before, with
+# exit code 0 and no error line. Sets elapsed and song.
+play_in_window() {
+    use_production "$1"
+    start_xvfb "$2"
+    cd "$production_dir"
+    song=$(song_seconds)
+    local log settings="" limit start i
+    log=$(mktemp)
+
+    start=$(date +%s)
+    ./velmorin >"$log" 2>&1 &
+    local pid=$!
+    for ((i = 0; i < 600; i++)); do
+        settings=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$settings" ] && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    [ -n "$settings" ] || { kill "$pid" 2>/dev/null; cat "$log"; fail "the settings dialog did not appear"; }
+    xdotool windowfocus --sync "$settings" 2>/dev/null || xdotool windowfocus "$settings"
+    sleep 0.3
+    xdotool key --delay 100 alt+f alt+r
+
+    limit=$(awk -v s="$song" 'BEGIN { printf "%d", s * 3 + 120 }')
+    wait_at_most "$pid" "$limit"
+    local rc=$wait_rc
+    elapsed=$(( $(date +%s) - start ))
+    cat "$log"
+
+    [ "$rc" -eq 0 ] || fail "velmorin exited with $rc after ${elapsed}s"
+    awk -v e="$elapsed" -v s="$song" 'BEGIN { exit !(e >= s - 2) }' ||
+        fail "the show ended after ${elapsed}s, before the end of the ${song}s song"
+    ! grep -q "ERROR: " "$log" || fail "an error line was printed"
+    rm -f "$log"
+}
