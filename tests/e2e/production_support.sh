@@ -161,6 +161,18 @@ render_dump() {
     [ "$quality" = "75" ] || fail "the frames' JPEG quality is '$quality', expected 75"
 }
 
+# render_dump of the production in its own run folder $1 (its velmorin and
+# data) under an Xvfb of size $2, which must be titled $3 and play music $4;
+# checks 30 frames per second.
+render_production() {
+    render_dump "$1/velmorin" "$1" "$2"
+    [ "$title" = "$3" ] || fail "the production in $1 is titled '$title', expected '$3'"
+    [ "$music" = "$4" ] || fail "the production in $1 plays '$music', expected '$4'"
+    local rate
+    rate=$(ffprobe -v error -select_streams v:0 -show_entries stream=r_frame_rate -of csv=p=0 "$avi")
+    [ "$rate" = "30/1" ] || fail "frame rate: $rate, expected 30/1"
+}
+
 # render_dump, then seven frames spread over the show that are neither black
 # nor alike.
 check_dump() {
