@@ -8,6 +8,12 @@
 # (the name in the intro, the pianos lighting a black key, the title's line
 # passing in the drop, the four ribbons as one, the oscilloscope over the
 # fire, the whole title as the ending picture).
+# For "orvik - lantern" (production 1, 75 BPM), from a 1280x720 render by
+# VELMO_PRODUCTION=1 scripts/play in build-p1:
+#   tools/readme_picture/make_readme_picture.sh "build-p1/orvik - lantern.01.avi" 75 \
+#       docs/orvik_lantern.png 40 58 70 104 120 134
+# (the dance floor, the ball tree unfolding, the fireworks, the cubes in the
+# sky room, the droplets from above, the frames glowing over the tunnel).
 set -euo pipefail
 avi=${1:?usage: make_readme_picture.sh <render.avi> <bpm> <out.png> <beat>...}
 bpm=${2:?no bpm}
