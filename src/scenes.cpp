@@ -17,6 +17,7 @@
 #include "system/log_message.h"
 #include "system/os_windows.h"
 #include "system/velmosystem.h"
+#include "util/ascii/asciiengine.h"
 #include "util/camera/camera.h"
 #include "util/data/loading_screen.h"
 #include "util/fbo/fbo.h"
@@ -236,6 +237,13 @@ void SceneManager::start()
         music->setBytePosition(0);
         music->togglePause();
     }
+}
+
+void SceneManager::setSkipUnseenWork(bool skip)
+{
+    skipUnseenWork = skip;
+    if (FBO* canvas = AsciiEngine::shared_framebuffer())
+        canvas->set_skip_unseen_work(skip);
 }
 
 int SceneManager::sceneIndex(float value) const

@@ -36,6 +36,8 @@ public:
     void addScene(Scene* scene);
     void start();
     void run();
+    // Sets skipUnseenWork, and the text canvas framebuffer's switch with it.
+    void setSkipUnseenWork(bool skip);
     void resize(int width, int height);
     void resetGLState();
 

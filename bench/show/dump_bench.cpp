@@ -4,9 +4,10 @@
 // production as "Get &avi" does, with Motion JPEG at quality 90, and renders
 // pairs of consecutive frames at every STRIDE-th frame of the show: one frame
 // with the frame's shortcuts on, one with them off
-// (showbench::set_shortcuts), in alternating order. Each frame is timed
-// from the start of the frame to the written AVI frame, read-back and
-// compression included. Prints the time per frame each way, the speed in
+// (SceneManager::setSkipUnseenWork), in alternating order. Off, each frame is
+// timed from the start of the frame to the written AVI frame, read-back and
+// compression included; on, the frame is compressed and written while the
+// next is drawn, so its time includes waiting for the frame before. Prints the time per frame each way, the speed in
 // seconds of show per second, and the whole show's render time that follows.
 // On a shared machine compare the ratio: it comes from frames drawn side by
 // side. The AVI file (bench_dump.01.avi in the build folder) is removed.
@@ -61,7 +62,7 @@ int main(int argc, char** argv)
         music->seekSeconds(static_cast<float>(f) / 30.0f);
         for (int k = 0; k < 2; ++k) {
             const bool skip = (k == 0) == (pair % 2 == 0);
-            showbench::set_shortcuts(manager, skip);
+            manager->setSkipUnseenWork(skip);
             (skip ? on : off).push_back(showbench::time_frame(manager));
             if (!showbench::pump_messages())
                 break;

@@ -4,7 +4,7 @@
 // production in a window as "&Run" does and prints the start-up time; then
 // holds the music clock and places it at every STRIDE-th frame of the show
 // (1/30 s apart), drawing two frames there, one with the frame's shortcuts
-// on and one with them off (showbench::set_shortcuts), in alternating
+// on and one with them off (SceneManager::setSkipUnseenWork), in alternating
 // order, each finished and swapped. Prints the median and 95th percentile
 // frame time per scene for each way and their ratio. On a shared machine the
 // absolute times are noisy: compare the ratios, which come from frames drawn
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     // program and state is not counted.
     for (int f = 0; f + 1 < frames; f += 30) {
         for (bool on : {false, true}) {
-            showbench::set_shortcuts(manager, on);
+            manager->setSkipUnseenWork(on);
             music->seekSeconds(static_cast<float>(f) / 30.0f);
             showbench::time_frame(manager);
             showbench::pump_messages();
@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     for (int f = 0; f + 1 < frames; f += stride, ++pair) {
         for (int k = 0; k < 2; ++k) {
             const bool on = (k == 0) == (pair % 2 == 0);
-            showbench::set_shortcuts(manager, on);
+            manager->setSkipUnseenWork(on);
             music->seekSeconds(static_cast<float>(f + k) / 30.0f);
             const double ms = showbench::time_frame(manager);
             const std::string label = active_label(manager);

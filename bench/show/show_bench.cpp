@@ -18,11 +18,9 @@
 #include "system/fatal_error.h"
 #include "system/os_windows.h"
 #include "system/velmosystem.h"
-#include "util/ascii/asciiengine.h"
 #include "util/data/data_layer.h"
 #include "util/data/datafile.h"
 #include "util/data/loading_screen.h"
-#include "util/fbo/fbo.h"
 #include "util/music/music.h"
 
 namespace showbench {
@@ -104,13 +102,6 @@ void print_startup(const StartupTimes& times)
     std::printf("Start-up from \"&Run\" to the first frame: %.0f ms (window %.0f, data file %.0f, "
                 "scene manager %.0f, start %.0f, first frame %.0f)\n",
                 times.total(), times.window, times.dataFile, times.sceneManager, times.start, times.firstFrame);
-}
-
-void set_shortcuts(SceneManager* manager, bool on)
-{
-    manager->skipUnseenWork = on;
-    if (FBO* canvas = AsciiEngine::shared_framebuffer())
-        canvas->set_skip_unseen_work(on);
 }
 
 bool pump_messages()

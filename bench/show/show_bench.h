@@ -33,10 +33,6 @@ bool parse_arguments(int argc, char** argv, int* width, int* height, int* stride
 SceneManager* start_show(int width, int height, bool dump, const std::string& title, StartupTimes* times);
 void print_startup(const StartupTimes& times);
 
-// Turns the frame's shortcuts on or off: the scene manager's and the text
-// canvas framebuffer's.
-void set_shortcuts(SceneManager* manager, bool on);
-
 // Handles the pending window messages; false once the quit message came.
 bool pump_messages();
 

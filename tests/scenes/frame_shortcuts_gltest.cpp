@@ -17,7 +17,6 @@
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
 #include "system/velmosystem.h"
-#include "util/ascii/asciiengine.h"
 #include "util/data/data_layer.h"
 #include "util/data/datafile.h"
 #include "util/fbo/fbo.h"
@@ -71,9 +70,7 @@ protected:
 
     static std::vector<std::uint8_t> frame(bool skip)
     {
-        manager->skipUnseenWork = skip;
-        if (FBO* canvas = AsciiEngine::shared_framebuffer())
-            canvas->set_skip_unseen_work(skip);
+        manager->setSkipUnseenWork(skip);
         manager->run();
         return gltest::read_rgba(0, 0, kSize, kSize);
     }
