@@ -25,7 +25,7 @@ constexpr std::size_t kMinConvertPiece = 1 << 20;
 struct Stream {
     // The decoded sample values, interleaved; streams made from the same
     // file bytes share them, so the file is decoded once.
-    std::shared_ptr<const std::vector<std::int16_t>> samples;
+    std::shared_ptr<const AudioSamples> samples;
     const void* file = nullptr;  // the file bytes it was made from
     QWORD fileLength = 0;
     DWORD channels = 0;
@@ -287,7 +287,7 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
         auto decoded = std::make_shared<DecodedAudio>();
         if (!audio_decode(bytes, static_cast<std::size_t>(length), decoded.get()))
             return fail(BASS_ERROR_FILEFORM), 0;
-        stream->samples = std::shared_ptr<const std::vector<std::int16_t>>(decoded, &decoded->samples);
+        stream->samples = std::shared_ptr<const AudioSamples>(decoded, &decoded->samples);
         stream->channels = static_cast<DWORD>(decoded->channels);
         stream->rate = static_cast<DWORD>(decoded->rate);
         stream->ctype = decoded->isOgg ? BASS_CTYPE_STREAM_OGG : BASS_CTYPE_STREAM_MP3;

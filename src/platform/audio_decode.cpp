@@ -74,11 +74,30 @@ const ov_callbacks kMemoryCallbacks{memRead, memSeek, nullptr, memTell};
 // Songs shorter than this many sample frames per piece are decoded whole.
 constexpr ogg_int64_t kMinPieceFrames = 44100 * 8;
 
+// Where a piece's sample values go: `room` of them at `at`, then, for the
+// piece that runs to the end of the stream, whatever follows into `rest`.
+struct PieceOutput {
+    std::int16_t* at = nullptr;
+    std::size_t room = 0;
+    std::size_t written = 0;
+    std::vector<std::int16_t>* rest = nullptr;
+
+    void put(const std::int16_t* values, std::size_t count)
+    {
+        const std::size_t here = std::min(count, room - written);
+        std::memcpy(at + written, values, here * sizeof *values);
+        written += here;
+        if (here < count)
+            rest->insert(rest->end(), values + here, values + count);
+    }
+    std::size_t total() const { return written + (rest ? rest->size() : 0); }
+};
+
 // Decodes the sample frames from `first` up to `end` (-1: to the end of the
-// stream) into `samples`; false on any read error, a hole in the stream, a
+// stream) into `output`; false on any read error, a hole in the stream, a
 // seek that does not land on `first`, or a stream that ends early.
 bool decodeVorbisPiece(const std::uint8_t* data, std::size_t size, ogg_int64_t first, ogg_int64_t end,
-                       std::vector<std::int16_t>* samples)
+                       PieceOutput* output)
 {
     MemoryFile file{data, size, 0};
     OggVorbis_File vf;
@@ -86,8 +105,6 @@ bool decodeVorbisPiece(const std::uint8_t* data, std::size_t size, ogg_int64_t f
         return false;
     const int channels = ov_info(&vf, -1)->channels;
     bool ok = first == 0 || (ov_pcm_seek(&vf, first) == 0 && ov_pcm_tell(&vf) == first);
-    if (end >= 0)
-        samples->reserve(static_cast<std::size_t>(end - first) * static_cast<std::size_t>(channels));
     ogg_int64_t position = first;
     alignas(std::int16_t) char buffer[16384];
     int section = 0;
@@ -104,19 +121,20 @@ bool decodeVorbisPiece(const std::uint8_t* data, std::size_t size, ogg_int64_t f
         ogg_int64_t frames = n / (2 * channels);
         if (end >= 0)
             frames = std::min(frames, end - position);
-        const std::int16_t* values = reinterpret_cast<const std::int16_t*>(buffer);
-        samples->insert(samples->end(), values, values + frames * channels);
+        output->put(reinterpret_cast<const std::int16_t*>(buffer), static_cast<std::size_t>(frames * channels));
         position += frames;
-        ok = samples->size() <= kMaxSamples;
+        ok = output->total() <= kMaxSamples;
     }
     ov_clear(&vf);
     return ok;
 }
 
-// A long song of one logical stream, decoded in pieces on several threads:
-// each piece seeks to its first sample frame, and the decoder's seek is
-// sample-exact, so the samples are the same as decoded in one go. False
-// (and out untouched) when any piece fails: the caller decodes it whole.
+// A long song of one logical stream, decoded in pieces on several threads,
+// each straight into its part of the song's buffer: each piece seeks to its
+// first sample frame, and the decoder's seek is sample-exact, so the samples
+// are the same as decoded in one go. The length the stream claims sizes the
+// buffer; the last piece decodes on to the stream's real end. False (and
+// out's samples empty) when any piece fails: the caller decodes it whole.
 bool decodeVorbisInPieces(const std::uint8_t* data, std::size_t size, OggVorbis_File* vf, DecodedAudio* out)
 {
     const ogg_int64_t total = ov_pcm_total(vf, -1);
@@ -130,25 +148,33 @@ bool decodeVorbisInPieces(const std::uint8_t* data, std::size_t size, OggVorbis_
     const std::size_t pieces = piece_count(static_cast<std::size_t>(total), kMinPieceFrames);
     if (pieces < 2)
         return false;
-    std::vector<std::vector<std::int16_t>> decoded(pieces);
+    out->samples.resize(static_cast<std::size_t>(total) * channels);
+    std::vector<PieceOutput> outputs(pieces);
+    std::vector<std::int16_t> rest;
     std::vector<char> done(pieces, 0);
-    run_pieces(pieces, [&](std::size_t i) {
-        const ogg_int64_t first = total * static_cast<ogg_int64_t>(i) / static_cast<ogg_int64_t>(pieces);
-        const ogg_int64_t end =
-            i + 1 == pieces ? -1 : total * static_cast<ogg_int64_t>(i + 1) / static_cast<ogg_int64_t>(pieces);
-        done[i] = decodeVorbisPiece(data, size, first, end, &decoded[i]);
-    });
-    std::size_t count = 0;
+    const auto frameOf = [&](std::size_t i) {
+        return total * static_cast<ogg_int64_t>(i) / static_cast<ogg_int64_t>(pieces);
+    };
     for (std::size_t i = 0; i < pieces; ++i) {
-        if (!done[i])
-            return false;
-        count += decoded[i].size();
+        outputs[i].at = out->samples.data() + static_cast<std::size_t>(frameOf(i)) * channels;
+        outputs[i].room = static_cast<std::size_t>(frameOf(i + 1) - frameOf(i)) * channels;
     }
-    if (count > kMaxSamples || count == 0)
+    outputs.back().rest = &rest;
+    run_pieces(pieces, [&](std::size_t i) {
+        done[i] = decodeVorbisPiece(data, size, frameOf(i), i + 1 == pieces ? -1 : frameOf(i + 1), &outputs[i]);
+    });
+    std::size_t count = static_cast<std::size_t>(frameOf(pieces - 1)) * channels + outputs.back().total();
+    bool ok = count <= kMaxSamples && count > 0;
+    for (std::size_t i = 0; i < pieces; ++i)
+        ok = ok && done[i];
+    if (!ok) {
+        out->samples = AudioSamples();
         return false;
-    out->samples.reserve(count);
-    for (const std::vector<std::int16_t>& piece : decoded)
-        out->samples.insert(out->samples.end(), piece.begin(), piece.end());
+    }
+    // A stream shorter than it claims leaves the end of its buffer unused;
+    // a longer one has the rest of its samples after it.
+    out->samples.resize(count - rest.size());
+    out->samples.insert(out->samples.end(), rest.begin(), rest.end());
     return true;
 }
 

@@ -126,42 +126,6 @@ TEST_F(AudioLayer, RefusesBytesOfNoKnownFormat)
     EXPECT_EQ(BASS_StreamCreateFile(TRUE, truncatedOgg.data(), 0, truncatedOgg.size(), 0), 0u);
 }
 
-// Ogg's page checksum: CRC-32 of polynomial 0x04c11db7, not reflected, from 0.
-std::uint32_t oggPageCrc(const unsigned char* bytes, std::size_t size)
-{
-    std::uint32_t crc = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= static_cast<std::uint32_t>(bytes[i]) << 24;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04c11db7u : crc << 1;
-    }
-    return crc;
-}
-
-// The OGG file with the granule position of its last page (the length the
-// stream claims, in sample frames) set to `granule`, its checksum made anew.
-std::vector<unsigned char> withLastGranule(std::vector<unsigned char> file, std::uint64_t granule)
-{
-    std::size_t page = file.size();
-    const unsigned char tag[4] = {'O', 'g', 'g', 'S'};
-    while (page-- > 0)
-        if (file.size() - page >= 27 && std::memcmp(&file[page], tag, 4) == 0)
-            break;
-    EXPECT_LT(page, file.size());
-    const std::size_t segments = file[page + 26];
-    std::size_t size = 27 + segments;
-    for (std::size_t i = 0; i < segments; ++i)
-        size += file[page + 27 + i];
-    EXPECT_EQ(page + size, file.size()) << "the last page ends the file";
-    for (int i = 0; i < 8; ++i)
-        file[page + 6 + i] = static_cast<unsigned char>(granule >> (8 * i));
-    std::memset(&file[page + 22], 0, 4);
-    const std::uint32_t crc = oggPageCrc(&file[page], size);
-    for (int i = 0; i < 4; ++i)
-        file[page + 22 + i] = static_cast<unsigned char>(crc >> (8 * i));
-    return file;
-}
-
 // A stream's last granule position claims its length; a crafted one claiming
 // billions of years must not set aside memory for them. The song decodes to
 // what its pages hold, with no more memory than its own size allows.

@@ -3,6 +3,8 @@
 // whole song to float.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -48,6 +50,27 @@ TEST(ParallelDecode, OggInPiecesGivesTheSamplesOfOneGo)
         while (first < whole.samples.size() && pieces.samples[first] == whole.samples[first])
             ++first;
         EXPECT_EQ(first, whole.samples.size()) << "first differing sample value";
+    }
+}
+
+// The pieces are planned over the length the stream claims and decoded
+// straight into a buffer of that size; the last piece runs on to the real
+// end. A song claiming somewhat less, or somewhat more, than it holds still
+// decodes to the samples of one go.
+TEST(ParallelDecode, ASongLongerOrShorterThanItClaimsGivesTheSamplesOfOneGo)
+{
+    const std::vector<unsigned char> bytes = encoded_tone("ogg", 440.0, 20.0, 0.5);
+    DecodedAudio real;
+    ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &real, false));
+    const std::uint64_t frames = real.samples.size() / 2;
+    for (const std::uint64_t claim : {frames - 44100, frames - 4000, frames + 4000, frames + 44100}) {
+        SCOPED_TRACE(claim);
+        const std::vector<unsigned char> crafted = withLastGranule(bytes, claim);
+        DecodedAudio whole, pieces;
+        ASSERT_TRUE(audio_decode(crafted.data(), crafted.size(), &whole, false));
+        ASSERT_TRUE(audio_decode(crafted.data(), crafted.size(), &pieces, true));
+        ASSERT_EQ(pieces.samples.size(), whole.samples.size());
+        EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.end(), pieces.samples.begin()));
     }
 }
 
