@@ -4,30 +4,42 @@
 // bytes: an "OggS" page header means Vorbis, anything else is tried as MP3.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
-// An allocator whose containers leave new trivial elements uninitialised:
-// a song's buffer is sized before its pieces are decoded into it on several
-// threads, and is not cleared first on one thread.
+#include "platform/large_buffer.h"
+
+// The allocator of a song's samples: large buffers on huge pages
+// (large_buffer.h), and new trivial elements left uninitialised, since a
+// song's buffer is sized before its pieces are decoded into it on several
+// threads and is not cleared first on one thread.
 template <class T>
-struct UninitialisedAllocator : std::allocator<T> {
+struct SampleAllocator {
+    using value_type = T;
+    SampleAllocator() = default;
     template <class U>
-    struct rebind {
-        using other = UninitialisedAllocator<U>;
-    };
-    UninitialisedAllocator() = default;
-    template <class U>
-    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    SampleAllocator(const SampleAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n)
+    {
+        if (n > static_cast<std::size_t>(-1) / sizeof(T))
+            throw std::bad_array_new_length();
+        void* p = allocate_large(n * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) noexcept { free_large(p); }
     template <class U>
     void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) { ::new (static_cast<void*>(p)) U; }
     template <class U, class... Args>
     void construct(U* p, Args&&... args) { ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...); }
+    template <class U>
+    bool operator==(const SampleAllocator<U>&) const noexcept { return true; }
 };
 
-using AudioSamples = std::vector<std::int16_t, UninitialisedAllocator<std::int16_t>>;
+using AudioSamples = std::vector<std::int16_t, SampleAllocator<std::int16_t>>;
 
 struct DecodedAudio {
     AudioSamples samples; // interleaved, channels per frame

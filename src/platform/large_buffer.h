@@ -1,0 +1,13 @@
+#pragma once
+// Buffers of many megabytes (a whole song's samples), asked of the kernel on
+// huge pages where it gives them on request: filling such a buffer then takes
+// one page fault per 2 MiB instead of one per 4 KiB, which on a fresh buffer
+// of a song costs more than writing its values. Smaller buffers, and kernels
+// without huge pages, get ordinary memory; the contents are the same either way.
+#include <cstddef>
+
+// Uninitialised memory of `bytes` bytes, or null when there is none.
+void* allocate_large(std::size_t bytes);
+
+// Gives back memory of allocate_large (null is allowed).
+void free_large(void* buffer);
