@@ -74,11 +74,17 @@ SceneManager::SceneManager()
 
     debugFont = new Text("data/common/fonts/courier_new.ttf", 48, 0);
 
-    sceneFBO = new FBO(512, 512, 1, 0);
+    // The framebuffers are made at the size resize gives them below, which
+    // then finds nothing to change: no storage is made only to be replaced.
+    int fboWidth = 0, fboHeight = 0;
+    viewSize(VelmoSystem::width, VelmoSystem::height, &fboWidth, &fboHeight);
+    fboWidth = std::max(fboWidth, 1);
+    fboHeight = std::max(fboHeight, 1);
+    sceneFBO = new FBO(fboWidth, fboHeight, 1, 0);
     samples = VelmoSystem::samples;
-    fbos.push_back(new FBO(512, 512, 5, samples));
-    fbos.push_back(new FBO(512, 512, 5, 0));
-    fbos.push_back(new FBO(512, 512, 5, 0));
+    fbos.push_back(new FBO(fboWidth, fboHeight, 5, samples));
+    fbos.push_back(new FBO(fboWidth, fboHeight, 5, 0));
+    fbos.push_back(new FBO(fboWidth, fboHeight, 5, 0));
 
     music = new Music();
 
@@ -200,21 +206,28 @@ void SceneManager::createScenes()
     }
 }
 
+void SceneManager::viewSize(int width, int height, int* viewW, int* viewH) const
+{
+    if (height == 0)
+        height = 1;
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    if (w / h > aspect) {
+        *viewH = height;
+        *viewW = static_cast<int>(h * aspect);
+    } else {
+        *viewW = width;
+        *viewH = static_cast<int>(w / aspect);
+    }
+}
+
 void SceneManager::resize(int width, int height)
 {
     if (height == 0)
         height = 1;
     windowWidth = width;
     windowHeight = height;
-    const float w = static_cast<float>(width);
-    const float h = static_cast<float>(height);
-    if (w / h > aspect) {
-        viewHeight = height;
-        viewWidth = static_cast<int>(h * aspect);
-    } else {
-        viewWidth = width;
-        viewHeight = static_cast<int>(w / aspect);
-    }
+    viewSize(width, height, &viewWidth, &viewHeight);
     // A minimised window (width 0) keeps the framebuffers at one pixel.
     const int fboWidth = std::max(viewWidth, 1);
     const int fboHeight = std::max(viewHeight, 1);

@@ -89,6 +89,9 @@ public:
 private:
     // The scene index a track value names, or -1.
     int sceneIndex(float trackValue) const;
+    // The picture's size in a window of that size: the largest rectangle of
+    // the aspect ratio inside it (a height of 0 counts as 1).
+    void viewSize(int width, int height, int* viewW, int* viewH) const;
     void setViewRect();
     // Draws the scenes of the given indices (-1: none) into the multisampled
     // framebuffer and resolves it into the second.
