@@ -173,6 +173,8 @@ void mixCallback(void*, Uint8* out, int length)
         dst[i] = static_cast<std::int16_t>(std::clamp(mix[i], -32768.0f, 32767.0f));
 }
 
+// Starts the driver (null: SDL's first that starts) and opens its default
+// device. A driver that starts but opens no device is left running.
 bool openDevice(const char* driver, int freq)
 {
     if (SDL_AudioInit(driver) != 0)
@@ -185,10 +187,8 @@ bool openDevice(const char* driver, int freq)
     want.samples = kBufferFrames;
     want.callback = mixCallback;
     SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (id == 0) {
-        SDL_AudioQuit();
+    if (id == 0)
         return false;
-    }
     device.id = id;
     device.rate = have.freq;
     device.channels = have.channels;
@@ -197,6 +197,16 @@ bool openDevice(const char* driver, int freq)
     device.wallClock = device.driver == "dummy";
     SDL_PauseAudioDevice(id, 0);
     return true;
+}
+
+// No device to play on: the streams follow the wall clock, as on the dummy
+// driver, and nothing is mixed.
+void useNoDevice(int freq)
+{
+    device = Device{};
+    device.rate = freq;
+    device.driver = "none";
+    device.wallClock = true;
 }
 
 } // namespace
@@ -210,7 +220,7 @@ DWORD BASS_GetVersion()
 // must stop the device's thread before the streams are destroyed.
 static void closeDeviceAtExit()
 {
-    if (initialised)
+    if (initialised && device.id != 0)
         SDL_CloseAudioDevice(device.id);
     initialised = false;
 }
@@ -222,11 +232,23 @@ BOOL BASS_Init(int, DWORD freq, DWORD, void*, const void*)
     static const bool registered = [] { return std::atexit(closeDeviceAtExit) == 0; }();
     (void)registered;
     // The driver is chosen here rather than by SDL_InitSubSystem, so that a
-    // machine without a sound device falls back to the dummy driver, which
-    // SDL never picks by itself. SDL_AUDIODRIVER still names a driver to try first.
+    // machine without a sound device still plays, by the wall clock.
+    // SDL_AUDIODRIVER still names a driver to try first. A driver that
+    // started but found no device is not shut down to try the dummy driver:
+    // shutting it down waits for its device-watching thread (ALSA's wakes
+    // every tenth of a second), and the streams follow the wall clock
+    // without a device just as they would on the dummy driver. A driver
+    // that did not start leaves the dummy driver to try.
     const char* wanted = SDL_getenv("SDL_AUDIODRIVER");
-    if (!openDevice(wanted, static_cast<int>(freq)) && !openDevice("dummy", static_cast<int>(freq)))
-        return fail(BASS_ERROR_DEVICE);
+    if (!openDevice(wanted, static_cast<int>(freq))) {
+        if (SDL_GetCurrentAudioDriver())
+            useNoDevice(static_cast<int>(freq));
+        else if (!openDevice("dummy", static_cast<int>(freq))) {
+            if (SDL_GetCurrentAudioDriver())
+                SDL_AudioQuit();
+            return fail(BASS_ERROR_DEVICE);
+        }
+    }
     initialised = true;
     lastError = BASS_OK;
     return TRUE;
@@ -236,7 +258,8 @@ BOOL BASS_Free()
 {
     if (!initialised)
         return fail(BASS_ERROR_INIT);
-    SDL_CloseAudioDevice(device.id);
+    if (device.id != 0)
+        SDL_CloseAudioDevice(device.id);
     {
         std::lock_guard<std::mutex> lock(mutex);
         streams.clear();

@@ -205,7 +205,9 @@ TEST_F(AudioLayer, FftOfASinePeaksInItsBin)
     EXPECT_EQ(*std::max_element(fft.begin(), fft.end()), 0.0f);
 }
 
-TEST_F(AudioLayer, PlaysAtRealTimePaceAndStopsAtTheEndWithoutLoop)
+// Plays the last half second of the song with a pause of 0.1 s on the way,
+// checking the position throughout.
+void play_the_last_half_second(const std::vector<unsigned char>* ogg)
 {
     const HSTREAM s = BASS_StreamCreateFile(TRUE, ogg->data(), 0, ogg->size(), BASS_SAMPLE_LOOP | BASS_STREAM_PRESCAN);
     ASSERT_NE(s, 0u);
@@ -239,6 +241,24 @@ TEST_F(AudioLayer, PlaysAtRealTimePaceAndStopsAtTheEndWithoutLoop)
     EXPECT_EQ(BASS_ChannelGetPosition(s, BASS_POS_BYTE), BASS_ChannelGetLength(s, BASS_POS_BYTE));
     // Half a second of sound plus a 0.1 s pause cannot finish sooner than that.
     EXPECT_GE(took, 0.5);
+}
+
+TEST_F(AudioLayer, PlaysAtRealTimePaceAndStopsAtTheEndWithoutLoop)
+{
+    play_the_last_half_second(ogg);
+}
+
+// The dummy driver, named by SDL_AUDIODRIVER, plays like the default (a sound
+// device, or none at all where a driver starts but finds no device).
+TEST(AudioLayerDummyDriver, PlaysAtRealTimePaceLikeTheDefault)
+{
+    const std::vector<unsigned char> ogg = encoded_tone("ogg", kToneHz, 1.5, 0.5);
+    ASSERT_EQ(setenv("SDL_AUDIODRIVER", "dummy", 1), 0);
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    EXPECT_STREQ(audio_driver_name(), "dummy");
+    play_the_last_half_second(&ogg);
+    EXPECT_TRUE(BASS_Free());
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 // A program that ends while the music plays (a fatal error exits at once)
