@@ -9,5 +9,6 @@
 // Uninitialised memory of `bytes` bytes, or null when there is none.
 void* allocate_large(std::size_t bytes);
 
-// Gives back memory of allocate_large (null is allowed).
+// Gives back memory of allocate_large (null is allowed). That memory may as
+// well be given back with std::free, like any buffer the data layer hands out.
 void free_large(void* buffer);

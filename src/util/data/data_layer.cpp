@@ -9,6 +9,7 @@
 #include <string>
 #include <zlib.h>
 
+#include "platform/large_buffer.h"
 #include "system/fatal_error.h"
 #include "system/log_message.h"
 #include "util/data/loading_screen.h"
@@ -60,7 +61,7 @@ std::uint8_t* serve_from_index(const char* name, int* outSize, bool addNul)
         return nullptr;
     const bool appendNul = addNul && (e->size == 0 || e->data[e->size - 1] != 0);
     const std::size_t size = static_cast<std::size_t>(e->size) + (appendNul ? 1 : 0);
-    auto* copy = static_cast<std::uint8_t*>(std::malloc(size > 0 ? size : 1));
+    auto* copy = static_cast<std::uint8_t*>(allocate_large(size > 0 ? size : 1));
     if (!copy)
         FATAL_ERROR("tmpbuffer is NULL");
     if (e->size > 0)

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <unistd.h>
 
+#include "platform/large_buffer.h"
 #include "system/fatal_error.h"
 #include "system/log_message.h"
 #include "util/data/data_layer.h"
@@ -144,6 +146,21 @@ void write_packed_file(const std::string& fileName, const std::uint8_t* block, i
     }
 }
 
+// The packed block and its unpacked chunk stream: megabytes each, written
+// once and read once (large_buffer.h).
+struct FreeLarge {
+    void operator()(std::uint8_t* p) const { free_large(p); }
+};
+using LargeBytes = std::unique_ptr<std::uint8_t, FreeLarge>;
+
+LargeBytes new_large_bytes(std::size_t size)
+{
+    LargeBytes bytes(static_cast<std::uint8_t*>(allocate_large(size)));
+    if (!bytes)
+        throw std::bad_alloc();
+    return bytes;
+}
+
 // Splits the unpacked chunk stream into entries; every length is checked
 // against the bytes left before anything is copied.
 void parse_chunks(const std::uint8_t* data, std::size_t count, const std::string& fileName)
@@ -171,7 +188,7 @@ void parse_chunks(const std::uint8_t* data, std::size_t count, const std::string
         const char* nameBytes = reinterpret_cast<const char*>(data + pos + ChunkHeaderSize);
         entry->name = c_text(nameBytes, nameLength);
         entry->size = size;
-        entry->data = static_cast<std::uint8_t*>(std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1));
+        entry->data = static_cast<std::uint8_t*>(allocate_large(size > 0 ? static_cast<std::size_t>(size) : 1));
         if (!entry->data) {
             delete entry;
             FATAL_ERROR("Failed to allocate memory for data chunk!");
@@ -257,20 +274,21 @@ void read_datafile(const char* fileName)
     const long blockSize = length - PreambleSize;
     if (blockSize > INT32_MAX)
         FATAL_ERROR("Failed to read " + std::to_string(blockSize) + " bytes from " + name);
-    std::vector<std::uint8_t> block(static_cast<std::size_t>(blockSize > 0 ? blockSize : 0));
-    if (blockSize <= 0 || std::fread(block.data(), 1, block.size(), f.get()) != block.size())
+    const std::size_t blockBytes = static_cast<std::size_t>(blockSize > 0 ? blockSize : 0);
+    LargeBytes block = new_large_bytes(blockBytes);
+    if (blockSize <= 0 || std::fread(block.get(), 1, blockBytes, f.get()) != blockBytes)
         FATAL_ERROR("Failed to read " + std::to_string(blockSize) + " bytes from " + name);
     f.reset();
 
-    std::vector<std::uint8_t> unpacked;
+    LargeBytes unpacked;
     int count = 0;
     {
         auto codec = std::make_unique<HuffmanCodec>();
-        const std::uint32_t unpackedSize = codec->set_header(block.data(), static_cast<std::uint32_t>(block.size()), name);
-        unpacked.resize(unpackedSize);
-        codec->huffman_decode(unpacked.data(), &count, block.data());
+        const std::uint32_t unpackedSize = codec->set_header(block.get(), static_cast<std::uint32_t>(blockBytes), name);
+        unpacked = new_large_bytes(unpackedSize);
+        codec->huffman_decode(unpacked.get(), &count, block.get());
     }
-    parse_chunks(unpacked.data(), static_cast<std::size_t>(count), name);
+    parse_chunks(unpacked.get(), static_cast<std::size_t>(count), name);
     datafile_read = true;
 }
 

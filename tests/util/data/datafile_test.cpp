@@ -14,6 +14,17 @@ using data_test::DataLayerTest;
 
 class DatafileTest : public DataLayerTest {
 protected:
+    // Bytes of a whole song's size (five megabytes), little compressible.
+    static std::string many_megabytes()
+    {
+        std::string bytes(5u << 20, '\0');
+        std::uint32_t x = 12345;
+        for (char& c : bytes) {
+            x = x * 1103515245u + 12345u;
+            c = static_cast<char>(x >> 23);
+        }
+        return bytes;
+    }
     // Writes the index as a packed data file; returns the captured log.
     std::string write(const std::string& file)
     {
@@ -45,6 +56,7 @@ TEST_F(DatafileTest, WriteThenReadGivesBackEveryNameSizeAndByte)
     const std::pair<std::string, std::string> files[] = {
         {"data/common/shaders/a.vs", std::string("void main() {}\n\0", 16)},
         {"data\\music\\song.mp3", incompressible},
+        {"data/music/long song.ogg", many_megabytes()},
         {"./data//odd name", std::string(1, '\0')},
         {"data/empty-entry", ""},
     };
@@ -115,6 +127,7 @@ TEST_F(DatafileTest, WriteModeRunThenReadModeRunServesEveryRequestByteForByte)
         {write_file("logo.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10)), "rb", false, false},
         {write_file("set.als", gz), "rb", true, true},
         {write_file("track", "\x01\x02"), "rb", false, false},
+        {write_file("long song.ogg", many_megabytes()), "rb", false, false},
         {path("shader.fs"), "rt", true, false}, // a duplicate
     };
     auto run = [&] {
@@ -132,7 +145,7 @@ TEST_F(DatafileTest, WriteModeRunThenReadModeRunServesEveryRequestByteForByte)
     const std::vector<std::string> fromDisk = run();
     write_datafile(path("data.vlm").c_str());
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(data_entries.size(), 4u);
+    EXPECT_EQ(data_entries.size(), 5u);
 
     read(path("data.vlm"));
     for (const Request& r : requests)
