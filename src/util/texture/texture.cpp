@@ -117,13 +117,11 @@ bool Texture::create()
             samples = maxSamples;
         }
         glTexImage2DMultisample(target, samples, internalFormat, width, height, GL_TRUE);
-    } else {
+    } else if (imageData || !mipmaps || !make_empty_mip_chain(target, internalFormat, width, height)) {
         const GLenum pixelFormat = depth ? GL_DEPTH_COMPONENT : static_cast<GLenum>(format);
         glTexImage2D(target, 0, internalFormat, width, height, 0, pixelFormat, pixelType, imageData);
-    }
-
-    if (!multisample)
         finish_texture_mipmaps(target, mipmaps);
+    }
 
     if (imageData) {
         std::free(imageData);

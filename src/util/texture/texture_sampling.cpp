@@ -42,3 +42,16 @@ void finish_texture_mipmaps(GLenum target, bool mipmaps)
     else
         glGenerateMipmap(target);
 }
+
+bool make_empty_mip_chain(GLenum target, int internalFormat, int width, int height)
+{
+    const bool sizedColour = internalFormat == GL_RGBA8 || internalFormat == GL_RGBA32F || internalFormat == GL_RGBA16F
+                             || internalFormat == GL_RGB32F || internalFormat == GL_RGB16F;
+    if (!sizedColour || width < 1 || height < 1 || !(GLEW_VERSION_4_2 || GLEW_ARB_texture_storage) || old_mipmap_path())
+        return false;
+    int levels = 1;
+    while ((std::max(width, height) >> levels) > 0)
+        ++levels;
+    glTexStorage2D(target, levels, static_cast<GLenum>(internalFormat), width, height);
+    return true;
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -163,6 +164,82 @@ TEST_F(TextureGL, EmptyTexturesAndTheirFailures)
     Texture uninit;
     EXPECT_EQ(fatal_message([&] { uninit.resize(2, 2); }), "Attempted to resize a texture that is not initialized!");
     EXPECT_EQ(fatal_message([&] { rgb.create(); }), "Attempt to create an already initialized texture!");
+}
+
+// Every level of a mipmapped texture, read back as RGBA floats (exact for 8-bit
+// and float formats alike).
+std::vector<std::vector<float>> levels_of(GLuint id, int width, int height)
+{
+    std::vector<std::vector<float>> levels;
+    glBindTexture(GL_TEXTURE_2D, id);
+    for (int level = 0; (std::max(width, height) >> level) > 0; ++level) {
+        const int w = std::max(width >> level, 1), h = std::max(height >> level, 1);
+        std::vector<float> pixels(static_cast<std::size_t>(w) * h * 4, -1.0f);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_FLOAT, pixels.data());
+        levels.push_back(std::move(pixels));
+    }
+    return levels;
+}
+
+// Clears level 0 to a colour through a framebuffer and builds the chain.
+void paint_and_build_chain(GLuint id, float red)
+{
+    GLuint fbo = 0;
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, id, 0);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glClearColor(red, 0.25f, 0.75f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fbo);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+// An empty mipmapped texture (a framebuffer's picture) gets its whole chain
+// at once instead of building it from an empty first level: each level reads
+// back as the old way made it, the texture is complete for trilinear
+// sampling, and a picture drawn into it builds the same chain.
+TEST_F(TextureGL, AnEmptyMipChainIsTheOneBuiltFromAnEmptyFirstLevel)
+{
+    const struct {
+        int width, height, format;
+    } cases[] = {{640, 600, GL_RGBA8}, {512, 512, GL_RGBA8}, {33, 17, GL_RGBA32F}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        // The old way, kept here as the reference.
+        GLuint reference = 0;
+        glGenTextures(1, &reference);
+        glBindTexture(GL_TEXTURE_2D, reference);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, c.format, c.width, c.height, 0, GL_RGBA,
+                     c.format == GL_RGBA8 ? GL_UNSIGNED_BYTE : GL_FLOAT, nullptr);
+        glGenerateMipmap(GL_TEXTURE_2D);
+
+        Texture tex;
+        ASSERT_TRUE(tex.create_empty(c.width, c.height, true, false, c.format));
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_EQ(levels_of(tex.get_id(), c.width, c.height), levels_of(reference, c.width, c.height));
+
+        paint_and_build_chain(reference, 0.5f);
+        paint_and_build_chain(tex.get_id(), 0.5f);
+        EXPECT_EQ(levels_of(tex.get_id(), c.width, c.height), levels_of(reference, c.width, c.height));
+        glDeleteTextures(1, &reference);
+    }
+    // Complete: drawn minified with trilinear filtering, the painted colour
+    // shows (an incomplete texture would read as black).
+    Texture tex;
+    ASSERT_TRUE(tex.create_empty(64, 64, true, false, GL_RGBA8));
+    paint_and_build_chain(tex.get_id(), 1.0f);
+    glViewport(0, 0, 8, 8);
+    Texture::bind_default_shader();
+    tex.draw_fullscreen(0.0f, 0.0f, 1.0f, 1.0f);
+    unsigned char pixel[4] = {};
+    glReadPixels(4, 4, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[0], 255);
+    EXPECT_NEAR(pixel[1], 64, 1);
 }
 
 TEST_F(TextureGL, LoadedTextureResizes)
