@@ -255,6 +255,8 @@ void SceneManager::start()
 void SceneManager::setSkipUnseenWork(bool skip)
 {
     skipUnseenWork = skip;
+    for (Effects::PostProc* effect : effects)
+        effect->set_skip_unseen_work(skip);
     if (FBO* canvas = AsciiEngine::shared_framebuffer())
         canvas->set_skip_unseen_work(skip);
 }
@@ -325,9 +327,10 @@ void SceneManager::run()
             } else {
                 const int next = current % static_cast<int>(fbos.size() - 1) + 1;
                 // The pass draws every pixel with blending off, and nothing
-                // reads this framebuffer's depth: a clear would change nothing.
+                // reads this framebuffer's depth before a filter clears it:
+                // a clear would change nothing.
                 fbos[next]->push(!skipUnseenWork);
-                fbos[current]->draw();
+                effect->draw(fbos[current]);
                 popFBO(fbos[next]);
                 current = next;
             }

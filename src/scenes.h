@@ -36,7 +36,7 @@ public:
     void addScene(Scene* scene);
     void start();
     void run();
-    // Sets skipUnseenWork, and the text canvas framebuffer's switch with it.
+    // Sets skipUnseenWork, and the text canvas framebuffer's and the filters' switches with it.
     void setSkipUnseenWork(bool skip);
     void resize(int width, int height);
     void resetGLState();

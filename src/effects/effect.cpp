@@ -1,6 +1,7 @@
 #include "effects/effect.h"
 
 #include "system/fatal_error.h"
+#include "util/fbo/fbo.h"
 
 namespace Effects {
 
@@ -9,6 +10,8 @@ void Effect::render(float) { FATAL_ERROR("Virtual render called?"); }
 void PostProc::prepare(int, int, float, FBO*) {}
 
 void PostProc::apply(int, int, float) { FATAL_ERROR("Well this shouldn't happen..."); }
+
+void PostProc::draw(FBO* source) { source->draw(); }
 
 float PostProc::getParam(int index) const
 {

@@ -39,6 +39,13 @@ public:
     virtual void prepare(int width, int height, float time, FBO* source);
     // width and height: the picture's size; time: the music's beat.
     virtual void apply(int width, int height, float time);
+    // After apply(), into a framebuffer of the picture's size with a depth
+    // buffer (bound): draws the source picture through the program. The
+    // base draws it once; a filter may shade some pixels another way that
+    // gives the same colours while its shortcuts are on.
+    virtual void draw(FBO* source);
+    // On by default; the scene manager switches it with its own.
+    void set_skip_unseen_work(bool skip) { skip_unseen_work = skip; }
 
     std::string name() const { return effect_name; }
     const std::vector<std::string>& paramNames() const { return param_names; }
@@ -52,6 +59,7 @@ protected:
     void addParam(const std::string& name, float defaultValue);
 
     std::string effect_name;
+    bool skip_unseen_work = true;
     std::vector<float> param_values;
     std::vector<std::string> param_names;
 };

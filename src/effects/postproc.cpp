@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 
+#include "util/easydraw/easydraw.h"
+#include "util/fbo/fbo.h"
 #include "util/math/mat4.h"
 #include "util/shaderprogram/shaderprogram.h"
 
@@ -90,16 +92,42 @@ Radblur::Radblur()
     addParam("Step", 0.9f);
     addParam("Strength", 1.0f);
     program = load_program("radblur");
+    flat_areas = std::make_unique<RadblurFlatAreas>();
 }
+
+Radblur::~Radblur() = default;
 
 void Radblur::apply(int, int, float)
 {
     static const mat4 projection(1);
     const float x = getParam(0), y = getParam(1), step = getParam(2), strength = getParam(3);
+    params[0] = x;
+    params[1] = y;
+    params[2] = step;
+    params[3] = strength;
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     program->bind();
     set_projection(program, projection);
     program->set_float4("RadialBlurParams", x, y, step, strength);
+}
+
+void Radblur::draw(FBO* source)
+{
+    if (!skip_unseen_work) {
+        source->draw();
+        return;
+    }
+    // The flat pixels first, marked in depth; the blur shades where the
+    // depth test "less" passes, the rest.
+    flat_areas->draw(source, params);
+    program->bind();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_FALSE);
+    source->bind_texture(0, 0);
+    EasyDraw::draw_quad(0, 0, 1, 1);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_DEPTH_TEST);
 }
 
 Film::Film()

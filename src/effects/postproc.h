@@ -2,7 +2,10 @@
 // The five filters of the post-processing chain. Each loads its program from
 // "data/effects/postproc/<name>/<name>.vert" and ".frag" and turns its
 // parameters, the picture size and the beat into that program's uniforms.
+#include <memory>
+
 #include "effects/effect.h"
+#include "effects/radblur_flat_areas.h"
 
 class ShaderProgram;
 
@@ -41,14 +44,21 @@ private:
 };
 
 // Radial (zoom) blur toward (CntrX, CntrY): samples reach Step of the way to
-// the centre; Strength mixes the blurred picture over the sharp one.
+// the centre; Strength mixes the blurred picture over the sharp one. With
+// the shortcuts on, pixels whose samples all lie in one flat colour get
+// their colour from the sharp sample (RadblurFlatAreas), the blur program
+// shades the others.
 class Radblur : public PostProc {
 public:
     Radblur();
+    ~Radblur() override;
     void apply(int width, int height, float time) override;
+    void draw(FBO* source) override;
 
 private:
     ShaderProgram* program;
+    std::unique_ptr<RadblurFlatAreas> flat_areas;
+    float params[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 };
 
 // Film look: colour amount, monochrome and three sepia tints, contrast,

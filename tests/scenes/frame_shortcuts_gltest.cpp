@@ -1,7 +1,7 @@
 // The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
 // pass overwrites, mip chains nobody samples, the overlay step when
 // "ActiveScene4rd" names no scene, the text canvas's mip chain while it is
-// drawn magnified) leave every frame of the show as it was:
+// drawn magnified, the radial blur's flat areas) leave every frame of the show as it was:
 // the compiled-in production, from the packed data file of the build folder,
 // drawn at a table of times and track settings with the shortcuts off and on,
 // in a letterboxed window (bars at the top and bottom).
@@ -118,6 +118,47 @@ TEST_F(FrameShortcuts, ShowFramesAreUnchanged)
         const float t = length * (static_cast<float>(k) + 0.5f) / 16.0f;
         expect_same_frames(t, "at " + std::to_string(t) + " s");
     }
+}
+
+// The radial blur, whose flat areas are coloured from the sharp sample with
+// the shortcuts on: the sections of the show that use it (the start and the
+// end of TextDrop, TextRibbons alone and with Modulators, TextIntro with
+// Modulators), then centres, steps and strengths the timeline does not
+// reach, a black picture (flat everywhere) and a view of odd size.
+TEST_F(FrameShortcuts, RadialBlurFramesAreUnchanged)
+{
+    manager->resize(kSize, kSize);
+    for (const float t : {75.0f, 76.8f, 99.5f, 104.0f, 108.6f, 113.1f, 117.7f, 122.3f, 126.0f, 131.0f, 137.5f, 140.9f,
+                          143.2f, 145.0f})
+        expect_same_frames(t, "at " + std::to_string(t) + " s");
+
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, float>> tracks;
+    };
+    const Case cases[] = {
+        {"centre in a corner", {{"ppRadblurCntrX", 0.0f}, {"ppRadblurCntrY", 1.0f}, {"ppRadblurStep", 0.8f}}},
+        {"centre outside", {{"ppRadblurCntrX", 1.6f}, {"ppRadblurCntrY", -0.4f}}},
+        {"step 1", {{"ppRadblurCntrX", 0.4f}, {"ppRadblurCntrY", 0.6f}, {"ppRadblurStep", 1.0f}}},
+        {"step past the pixel", {{"ppRadblurStep", 1.3f}}},
+        {"step past the centre", {{"ppRadblurStep", -0.5f}}},
+        {"strength 0", {{"ppRadblurStep", 0.9f}, {"ppRadblurStrength", 0.0f}}},
+        {"strength 1", {{"ppRadblurStrength", 1.0f}}},
+        {"strength over 1", {{"ppRadblurStrength", 3.0f}}},
+        {"radial blur last", {{"ppFilm", -1}, {"ppFade", -1}, {"ppBlur", -1}, {"ppDither", -1}}},
+        {"black picture", {{"ppFade", 4}, {"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
+    };
+    const float t = 110.0f;
+    scenetest::set_track(manager->music, "ppRadblur", 2);
+    for (const Case& c : cases) {
+        for (const auto& [track, value] : c.tracks)
+            scenetest::set_track(manager->music, track, value);
+        expect_same_frames(t, c.name);
+    }
+    scenetest::set_track(manager->music, "ActiveScene1st", 4);
+    manager->resize(250, 250);
+    expect_same_frames(t, "a view of 250 x 140");
+    manager->resize(kSize, kSize);
 }
 
 // Track settings the timeline may not reach: every filter on (four passes
