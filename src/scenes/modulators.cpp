@@ -95,39 +95,88 @@ void Modulators::updateHistory(float beat, float lookAhead) {
 // written samples is drawn as a strip of its own: first every note's filled
 // area, then every note's outline. An outline starts and ends on the track's
 // base line where its run reaches the newest or the oldest sample.
+//
+// Most notes are silent most of the time, and a silent stretch shows
+// nothing: its area triangles have no area, and its outline runs along the
+// base line, under the grid line drawn later (wider, opaque, across the
+// whole band). Those pieces are not sent; the strips are cut around them,
+// each piece starting on a sample, so that every triangle and segment that
+// is sent keeps its vertices and their order.
 void Modulators::plotTrack(ShaderProgram* shader, int t, int n) {
     const float y0 = float(n - 1 - t);
     const int notes = int(music->getNoteCount(t));
     const float* history = histories[t];
-    auto xAt = [](int k) { return float(kHistoryLength - 1 - k); };
 
-    for (const bool filled : {true, false}) {
-        for (int j = notes - 1; j >= 0; --j) {
-            const float f = float(j) / float(notes);
-            set_colour(shader, 0.0f, 1.0f - f, f, filled ? 0.6f : 1.0f);
-            bool open = false;
-            for (int k = 0; k <= kHistoryLength; ++k) {
-                const float v = k < kHistoryLength ? sample_at(history, j, writeIndex, k) : NAN;
-                if (std::isnan(v)) {
-                    if (open) {
-                        if (!filled && k == kHistoryLength)
-                            glVertex2f(0.0f, y0);
-                        glEnd();
-                    }
-                    open = false;
-                    continue;
-                }
-                if (!open) {
-                    glBegin(filled ? GL_TRIANGLE_STRIP : GL_LINE_STRIP);
-                    if (!filled && k == 0)
-                        glVertex2f(float(kHistoryLength - 1), y0);
-                    open = true;
-                }
-                glVertex2f(xAt(k), y0 + 0.9f * v);
-                if (filled)
-                    glVertex2f(xAt(k), y0);
-            }
+    // The outline's points of one note: (511, y0), the samples from the
+    // newest at x = 511 to the oldest at x = 0, (0, y0). A NaN height marks
+    // a sample never written, and the base-line ends beside such a sample.
+    constexpr int kPoints = kHistoryLength + 2;
+    float x[kPoints], y[kPoints];
+    x[0] = float(kHistoryLength - 1);
+    x[kPoints - 1] = 0.0f;
+    for (int k = 0; k < kHistoryLength; ++k)
+        x[k + 1] = float(kHistoryLength - 1 - k);
+    auto heights = [&](int j) {
+        for (int k = 0; k < kHistoryLength; ++k) {
+            const float v = sample_at(history, j, writeIndex, k);
+            y[k + 1] = std::isnan(v) ? NAN : y0 + 0.9f * v;
         }
+        y[0] = std::isnan(y[1]) ? NAN : y0;
+        y[kPoints - 1] = std::isnan(y[kPoints - 2]) ? NAN : y0;
+    };
+    // Whether the piece from point i to point i + 1 is drawn.
+    auto shown = [&](int i) {
+        return !std::isnan(y[i]) && !std::isnan(y[i + 1]) && !(y[i] == y0 && y[i + 1] == y0);
+    };
+
+    for (int j = notes - 1; j >= 0; --j) {
+        const float f = float(j) / float(notes);
+        set_colour(shader, 0.0f, 1.0f - f, f, 0.6f);
+        heights(j);
+        // Between two samples: the triangles (top, base, next top) and
+        // (base, next top, next base).
+        bool open = false;
+        for (int i = 1; i + 1 < kPoints - 1; ++i) {
+            if (!shown(i)) {
+                if (open)
+                    glEnd();
+                open = false;
+                continue;
+            }
+            if (!open) {
+                glBegin(GL_TRIANGLE_STRIP);
+                glVertex2f(x[i], y[i]);
+                glVertex2f(x[i], y0);
+                open = true;
+            }
+            glVertex2f(x[i + 1], y[i + 1]);
+            glVertex2f(x[i + 1], y0);
+        }
+        if (open)
+            glEnd();
+    }
+
+    for (int j = notes - 1; j >= 0; --j) {
+        const float f = float(j) / float(notes);
+        set_colour(shader, 0.0f, 1.0f - f, f, 1.0f);
+        heights(j);
+        bool open = false;
+        for (int i = 0; i + 1 < kPoints; ++i) {
+            if (!shown(i)) {
+                if (open)
+                    glEnd();
+                open = false;
+                continue;
+            }
+            if (!open) {
+                glBegin(GL_LINE_STRIP);
+                glVertex2f(x[i], y[i]);
+                open = true;
+            }
+            glVertex2f(x[i + 1], y[i + 1]);
+        }
+        if (open)
+            glEnd();
     }
 }
 

@@ -3,14 +3,27 @@
 // (1 while the note sounds) over 10.24 beats centred on the present line.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "scenes/modulators.h"
 #include "scenes/textscene_fixture.h"
+#include "util/fbo/fbo.h"
+#include "util/math/mat4.h"
+#include "util/music/modulators/adsr.h"
+#include "util/music/modulators/lfo.h"
+#include "util/shaderprogram/builtinshaders.h"
+#include "util/shaderprogram/shaderprogram.h"
+#include "util/text/text.h"
 
 namespace {
 
 struct ModulatorsProbe : Modulators {
+    using Modulators::histories;
     using Modulators::historyTime;
+    using Modulators::labelFont;
     using Modulators::writeIndex;
+    using Scene::music;
 };
 
 class ModulatorsTest : public gltest::GLTest {
@@ -108,6 +121,149 @@ TEST_F(ModulatorsTest, WithoutTracksOnlyTheStateIsSet) {
         EXPECT_EQ(at(x, 0.5f, 1), 0x000000u);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
+}
+
+// The plot as drawn before silent stretches were left out: every run of
+// written samples as one whole strip, area and outline, then the grid and
+// the labels as the scene draws them. Uses the history as it stands.
+void draw_whole_strips(ModulatorsProbe& scene, ShaderProgram* shader) {
+    constexpr int kLength = Modulators::kHistoryLength;
+    Music* music = scene.music;
+    const int n = int(music->getTrackCount());
+    mat4 projection(1);
+    projection.ortho(0.0f, float(kLength), 0.0f, float(n), -1.0f, 1.0f);
+    shader->bind();
+    shader->set_mat4("ProjectionMatrix", projection.data(), 1, false);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    auto colour = [&](float r, float g, float b, float a) {
+        glColor4f(r, g, b, a);
+        shader->set_float4("Color", r, g, b, a);
+    };
+    glLineWidth(2.0f);
+    for (int t = 0; t < n; ++t) {
+        const float y0 = float(n - 1 - t);
+        const int notes = int(music->getNoteCount(t));
+        for (const bool filled : {true, false}) {
+            for (int j = notes - 1; j >= 0; --j) {
+                const float f = float(j) / float(notes);
+                colour(0.0f, 1.0f - f, f, filled ? 0.6f : 1.0f);
+                bool open = false;
+                for (int k = 0; k <= kLength; ++k) {
+                    int slot = int(scene.writeIndex % kLength) - k;
+                    if (slot < 0)
+                        slot += kLength;
+                    const float v = k < kLength ? scene.histories[t][j * kLength + slot] : NAN;
+                    if (std::isnan(v)) {
+                        if (open) {
+                            if (!filled && k == kLength)
+                                glVertex2f(0.0f, y0);
+                            glEnd();
+                        }
+                        open = false;
+                        continue;
+                    }
+                    if (!open) {
+                        glBegin(filled ? GL_TRIANGLE_STRIP : GL_LINE_STRIP);
+                        if (!filled && k == 0)
+                            glVertex2f(float(kLength - 1), y0);
+                        open = true;
+                    }
+                    glVertex2f(float(kLength - 1 - k), y0 + 0.9f * v);
+                    if (filled)
+                        glVertex2f(float(kLength - 1 - k), y0);
+                }
+            }
+        }
+    }
+    colour(0.7f, 0.7f, 0.7f, 1.0f);
+    glLineWidth(3.0f);
+    for (int t = 0; t < n; ++t) {
+        glBegin(GL_LINE_STRIP);
+        glVertex2f(0.0f, float(t));
+        glVertex2f(float(kLength), float(t));
+        glEnd();
+    }
+    glBegin(GL_LINE_STRIP);
+    glVertex2f(float(kLength / 2), 0.0f);
+    glVertex2f(float(kLength / 2), float(n));
+    glEnd();
+    scene.labelFont->BindShader();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    const float b = music->getBeat();
+    for (int t = 0; t < n; ++t) {
+        glPushMatrix();
+        glTranslatef(0.0f, float(n - 1 - t) + 0.1f, 0.0f);
+        glScalef(0.2f, 0.01f + 0.005f * music->getTrackIntensity(t, b), 1.0f);
+        scene.labelFont->Print("%2i: %s", t, music->getTrackName(t).c_str());
+        glPopMatrix();
+    }
+}
+
+// Silent stretches (held at 0, or so close to it that the point lies on the
+// base line) draw nothing that can be seen, and the scene leaves them out:
+// the picture equals the one of the whole strips, byte for byte, in a
+// multisampled framebuffer as the scene manager gives it and in a plain one,
+// at sizes where the base lines fall on and between pixel rows. Tracks with
+// plain held notes, an envelope that dies away and a sine that starts at 0;
+// drawn first at beat 1 (half the ring never written), then forward and back.
+TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
+    world->addNoteTrack("Keys", {{60, {2.0f, -6.0f, 9.0f, -9.5f, 12.0f, -12.02f}},
+                                 {62, {4.0f, -14.0f}},
+                                 {64, {}},
+                                 {65, {10.5f, -10.52f, 17.0f, -30.0f}}});
+    world->addNoteTrack("Pad", {{48, {1.0f, -3.0f, 8.0f, -8.5f, 15.0f, -20.0f}}, {50, {0.5f, -0.6f}}});
+    world->addNoteTrack("Wobble", {{36, {3.0f, -11.0f}}, {38, {6.0f, -7.0f, 14.0f, -25.0f}}, {40, {}}});
+    auto& tracks = world->music->noteData->tracks;
+    tracks[1].modulators.push_back(new ADSR(0.25f, 0, 0.5f, 1, 0.4f, 2.0f, 1));
+    tracks[2].modulators.push_back(new LFO(0, -1, 1, 2, false));
+    start();
+    ShaderProgram reference(make_color2d_shader("ModulatorsTestReference"));
+
+    struct Size {
+        int width, height, samples;
+    };
+    for (const Size size : {Size{1280, 720, 4}, Size{333, 197, 4}, Size{256, 144, 0}}) {
+        FBO target(size.width, size.height, FBO_TYPE_RGBA8, size.samples);
+        FBO resolved(size.width, size.height, FBO_TYPE_RGBA8, 0);
+        auto picture = [&](bool whole) {
+            gltest::reset_state();
+            target.push(true);
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            scene.setViewport(size.width, size.height);
+            if (whole)
+                draw_whole_strips(scene, &reference);
+            else
+                scene.draw();
+            target.pop();
+            resolved.push(false);
+            target.blit();
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, resolved.get_id());
+            auto pixels = gltest::read_rgba(0, 0, size.width, size.height);
+            resolved.pop();
+            return pixels;
+        };
+        scene.deinit();
+        scene.init();
+        for (const float beat : {1.0f, 9.3f, 17.77f, 12.0f, 26.0f}) {
+            world->setBeat(beat);
+            const auto drawn = picture(false);  // brings the history up to date
+            const auto whole = picture(true);
+            int lit = 0;
+            for (std::size_t i = 0; i < drawn.size(); i += 4)
+                lit += drawn[i + 1] != 0 || drawn[i + 2] != 0;
+            EXPECT_GT(lit, size.width * size.height / 50) << "the plot is drawn";
+            int differing = 0;
+            for (std::size_t i = 0; i < drawn.size(); ++i)
+                differing += drawn[i] != whole[i];
+            EXPECT_EQ(differing, 0) << size.width << "x" << size.height << " at beat " << beat;
+        }
+    }
 }
 
 }  // namespace
