@@ -100,8 +100,10 @@ void Modulators::updateHistory(float beat, float lookAhead) {
 // nothing: its area triangles have no area, and its outline runs along the
 // base line, under the grid line drawn later (wider, opaque, across the
 // whole band). Those pieces are not sent; the strips are cut around them,
-// each piece starting on a sample, so that every triangle and segment that
-// is sent keeps its vertices and their order.
+// each piece starting on a sample, so that every segment and every area
+// triangle that is sent keeps its vertices and their order. A held value
+// (a note without modulators, an envelope's sustain) makes a level stretch,
+// whose area goes as one rectangle: the same samples, each blended once.
 void Modulators::plotTrack(ShaderProgram* shader, int t, int n) {
     const float y0 = float(n - 1 - t);
     const int notes = int(music->getNoteCount(t));
@@ -149,8 +151,13 @@ void Modulators::plotTrack(ShaderProgram* shader, int t, int n) {
                 glVertex2f(x[i], y0);
                 open = true;
             }
-            glVertex2f(x[i + 1], y[i + 1]);
-            glVertex2f(x[i + 1], y0);
+            // Through a stretch of equal heights the strip goes on as one
+            // rectangle, which covers the same samples as its columns.
+            const bool level = i + 2 < kPoints - 1 && y[i] == y[i + 1] && y[i + 1] == y[i + 2];
+            if (!level) {
+                glVertex2f(x[i + 1], y[i + 1]);
+                glVertex2f(x[i + 1], y0);
+            }
         }
         if (open)
             glEnd();

@@ -205,12 +205,14 @@ void draw_whole_strips(ModulatorsProbe& scene, ShaderProgram* shader) {
 }
 
 // Silent stretches (held at 0, or so close to it that the point lies on the
-// base line) draw nothing that can be seen, and the scene leaves them out:
-// the picture equals the one of the whole strips, byte for byte, in a
+// base line) draw nothing that can be seen, and the scene leaves them out;
+// level stretches fill one rectangle in place of their columns. The picture
+// equals the one of the whole strips, byte for byte, in a
 // multisampled framebuffer as the scene manager gives it and in a plain one,
 // at sizes where the base lines fall on and between pixel rows. Tracks with
-// plain held notes, an envelope that dies away and a sine that starts at 0;
-// drawn first at beat 1 (half the ring never written), then forward and back.
+// plain held notes, an envelope with a sustain that dies away, a sine that
+// starts at 0; drawn first at beat 1 (half the ring never written), then
+// forward and back.
 TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
     world->addNoteTrack("Keys", {{60, {2.0f, -6.0f, 9.0f, -9.5f, 12.0f, -12.02f}},
                                  {62, {4.0f, -14.0f}},
