@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "scenes/modulators.h"
 #include "scenes/textscene_fixture.h"
@@ -12,6 +15,7 @@
 #include "util/math/mat4.h"
 #include "util/music/modulators/adsr.h"
 #include "util/music/modulators/lfo.h"
+#include "util/music/xmldocument.h"
 #include "util/shaderprogram/builtinshaders.h"
 #include "util/shaderprogram/shaderprogram.h"
 #include "util/text/text.h"
@@ -204,32 +208,18 @@ void draw_whole_strips(ModulatorsProbe& scene, ShaderProgram* shader) {
     }
 }
 
-// Silent stretches (held at 0, or so close to it that the point lies on the
-// base line) draw nothing that can be seen, and the scene leaves them out;
-// level stretches fill one rectangle in place of their columns. The picture
-// equals the one of the whole strips, byte for byte, in a
-// multisampled framebuffer as the scene manager gives it and in a plain one,
-// at sizes where the base lines fall on and between pixel rows. Tracks with
-// plain held notes, an envelope with a sustain that dies away, a sine that
-// starts at 0; drawn first at beat 1 (half the ring never written), then
-// forward and back.
-TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
-    world->addNoteTrack("Keys", {{60, {2.0f, -6.0f, 9.0f, -9.5f, 12.0f, -12.02f}},
-                                 {62, {4.0f, -14.0f}},
-                                 {64, {}},
-                                 {65, {10.5f, -10.52f, 17.0f, -30.0f}}});
-    world->addNoteTrack("Pad", {{48, {1.0f, -3.0f, 8.0f, -8.5f, 15.0f, -20.0f}}, {50, {0.5f, -0.6f}}});
-    world->addNoteTrack("Wobble", {{36, {3.0f, -11.0f}}, {38, {6.0f, -7.0f, 14.0f, -25.0f}}, {40, {}}});
-    auto& tracks = world->music->noteData->tracks;
-    tracks[1].modulators.push_back(new ADSR(0.25f, 0, 0.5f, 1, 0.4f, 2.0f, 1));
-    tracks[2].modulators.push_back(new LFO(0, -1, 1, 2, false));
-    start();
-    ShaderProgram reference(make_color2d_shader("ModulatorsTestReference"));
-
+// Draws the scene at each beat, from a fresh history (whose first sample
+// follows `startBeat`), and expects the picture of the whole strips, byte
+// for byte: in a multisampled framebuffer as the scene manager gives it and
+// in a plain one, at sizes where the base lines fall on and between pixel
+// rows.
+void expect_pictures_of_whole_strips(ModulatorsProbe& scene, scenetest::SceneWorld& world, float startBeat,
+                                     const std::vector<float>& beats) {
+    static ShaderProgram* reference = new ShaderProgram(make_color2d_shader("ModulatorsTestReference"));
     struct Size {
         int width, height, samples;
     };
-    for (const Size size : {Size{1280, 720, 4}, Size{333, 197, 4}, Size{256, 144, 0}}) {
+    for (const Size size : {Size{1280, 720, 4}, Size{1920, 1080, 4}, Size{333, 197, 4}, Size{256, 144, 0}}) {
         FBO target(size.width, size.height, FBO_TYPE_RGBA8, size.samples);
         FBO resolved(size.width, size.height, FBO_TYPE_RGBA8, 0);
         auto picture = [&](bool whole) {
@@ -239,7 +229,7 @@ TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             scene.setViewport(size.width, size.height);
             if (whole)
-                draw_whole_strips(scene, &reference);
+                draw_whole_strips(scene, reference);
             else
                 scene.draw();
             target.pop();
@@ -252,8 +242,9 @@ TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
         };
         scene.deinit();
         scene.init();
-        for (const float beat : {1.0f, 9.3f, 17.77f, 12.0f, 26.0f}) {
-            world->setBeat(beat);
+        scene.historyTime = startBeat;
+        for (const float beat : beats) {
+            world.setBeat(beat);
             const auto drawn = picture(false);  // brings the history up to date
             const auto whole = picture(true);
             int lit = 0;
@@ -266,6 +257,44 @@ TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
             EXPECT_EQ(differing, 0) << size.width << "x" << size.height << " at beat " << beat;
         }
     }
+}
+
+// Silent stretches (held at 0, or so close to it that the point lies on the
+// base line) draw nothing that can be seen, and the scene leaves them out;
+// level stretches fill one rectangle in place of their columns. Neither
+// changes a pixel. Tracks with plain held notes, an envelope with a sustain
+// that dies away, a sine that starts at 0; drawn first at beat 1 (half the
+// ring never written), then forward and back.
+TEST_F(ModulatorsTest, LeavingOutSilentStretchesChangesNoPixel) {
+    world->addNoteTrack("Keys", {{60, {2.0f, -6.0f, 9.0f, -9.5f, 12.0f, -12.02f}},
+                                 {62, {4.0f, -14.0f}},
+                                 {64, {}},
+                                 {65, {10.5f, -10.52f, 17.0f, -30.0f}}});
+    world->addNoteTrack("Pad", {{48, {1.0f, -3.0f, 8.0f, -8.5f, 15.0f, -20.0f}}, {50, {0.5f, -0.6f}}});
+    world->addNoteTrack("Wobble", {{36, {3.0f, -11.0f}}, {38, {6.0f, -7.0f, 14.0f, -25.0f}}, {40, {}}});
+    auto& tracks = world->music->noteData->tracks;
+    tracks[1].modulators.push_back(new ADSR(0.25f, 0, 0.5f, 1, 0.4f, 2.0f, 1));
+    tracks[2].modulators.push_back(new LFO(0, -1, 1, 2, false));
+    start();
+    expect_pictures_of_whole_strips(scene, *world, 0.0f, {1.0f, 9.3f, 17.77f, 12.0f, 26.0f});
+}
+
+// The same with the default production's notes and modulators (the song's
+// MIDI file and its description's envelopes, LFO and arpeggiator), at beats
+// of the sections where the show plays the oscilloscope.
+TEST_F(ModulatorsTest, ShowSectionsPictureIsUnchanged) {
+    const std::string folder = std::string(VELMO_SOURCE_DIR) + "/data/music/";
+    Music* music = world->music;
+    music->dummy_mode = false;  // the note and modulator readers run in stream mode
+    music->loadMidiNotes(folder + "glass_harbour_signal.mid");
+    std::ifstream file(folder + "glass_harbour_signal.xml", std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    TiXmlDocument description;
+    ASSERT_TRUE(load_xml_document(description, text.data(), text.size(), "glass_harbour_signal.xml"));
+    music->loadModulators(description.FirstChildElement("modulators")->FirstChildElement(), folder);
+    music->dummy_mode = true;
+    start();
+    expect_pictures_of_whole_strips(scene, *world, 314.0f, {326.3f, 333.9f, 341.55f, 356.2f, 365.8f});
 }
 
 }  // namespace
