@@ -327,8 +327,7 @@ void SceneManager::run()
             } else {
                 const int next = current % static_cast<int>(fbos.size() - 1) + 1;
                 // The pass draws every pixel with blending off, and nothing
-                // reads this framebuffer's depth before a filter clears it:
-                // a clear would change nothing.
+                // reads this framebuffer's depth: a clear would change nothing.
                 fbos[next]->push(!skipUnseenWork);
                 effect->draw(fbos[current]);
                 popFBO(fbos[next]);

@@ -39,9 +39,9 @@ public:
     virtual void prepare(int width, int height, float time, FBO* source);
     // width and height: the picture's size; time: the music's beat.
     virtual void apply(int width, int height, float time);
-    // After apply(), into a framebuffer of the picture's size with a depth
-    // buffer (bound): draws the source picture through the program. The
-    // base draws it once; a filter may shade some pixels another way that
+    // After apply(), into a framebuffer of the picture's size (bound): draws
+    // the source picture through the program, every pixel once. The base
+    // draws it in one go; a filter may shade some pixels another way that
     // gives the same colours while its shortcuts are on.
     virtual void draw(FBO* source);
     // On by default; the scene manager switches it with its own.

@@ -4,7 +4,6 @@
 
 #include <GL/glew.h>
 
-#include "util/easydraw/easydraw.h"
 #include "util/fbo/fbo.h"
 #include "util/math/mat4.h"
 #include "util/shaderprogram/shaderprogram.h"
@@ -117,17 +116,8 @@ void Radblur::draw(FBO* source)
         source->draw();
         return;
     }
-    // The flat pixels first, marked in depth; the blur shades where the
-    // depth test "less" passes, the rest.
-    flat_areas->draw(source, params);
-    program->bind();
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glDepthMask(GL_FALSE);
-    source->bind_texture(0, 0);
-    EasyDraw::draw_quad(0, 0, 1, 1);
-    glDepthMask(GL_TRUE);
     glDisable(GL_DEPTH_TEST);
+    flat_areas->draw(source, params, *program);
 }
 
 Film::Film()

@@ -45,7 +45,7 @@ private:
 
 // Radial (zoom) blur toward (CntrX, CntrY): samples reach Step of the way to
 // the centre; Strength mixes the blurred picture over the sharp one. With
-// the shortcuts on, pixels whose samples all lie in one flat colour get
+// the shortcuts on, the tiles whose samples all lie in one flat colour get
 // their colour from the sharp sample (RadblurFlatAreas), the blur program
 // shades the others.
 class Radblur : public PostProc {

@@ -1,7 +1,5 @@
 #include "effects/radblur_flat_areas.h"
 
-#include <algorithm>
-
 #include "util/easydraw/easydraw.h"
 #include "util/fbo/fbo.h"
 #include "util/math/mat4.h"
@@ -12,16 +10,10 @@ namespace Effects {
 namespace {
 
 const char* const kVertex = "data/effects/postproc/radblur/radblur.vert";
+constexpr int kBlock = 8;  // pixels of a block of the map, each way
+constexpr int kTile = 16;  // pixels of a tile, each way
 
-int power_of_two_at_least(int n)
-{
-    int p = 1;
-    while (p < n)
-        p *= 2;
-    return p;
-}
-
-int level_size(int base, int level) { return std::max(1, base >> level); }
+int blocks_of(int pixels, int size) { return (pixels + size - 1) / size; }
 
 void bind_program(ShaderProgram& program)
 {
@@ -33,107 +25,146 @@ void bind_program(ShaderProgram& program)
 }  // namespace
 
 RadblurFlatAreas::RadblurFlatAreas()
-    : picture_level(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_blocks_picture.frag")),
-      upper_level(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_blocks.frag")),
-      flat(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_flat.frag"))
+    : blocks_program(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_blocks.frag")),
+      tiles_program(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_tiles.frag")),
+      flat_program(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_flat.frag"))
 {
 }
 
 RadblurFlatAreas::~RadblurFlatAreas()
 {
-    if (!level_framebuffers.empty())
-        glDeleteFramebuffers(static_cast<GLsizei>(level_framebuffers.size()), level_framebuffers.data());
-    if (map != 0)
-        glDeleteTextures(1, &map);
+    if (framebuffers[0] != 0)
+        glDeleteFramebuffers(2, framebuffers);
+    if (textures[0] != 0)
+        glDeleteTextures(2, textures);
 }
 
-void RadblurFlatAreas::resize_map(int width, int height)
+void RadblurFlatAreas::resize(int width, int height)
 {
     if (width == picture_width && height == picture_height)
         return;
-    if (!level_framebuffers.empty())
-        glDeleteFramebuffers(static_cast<GLsizei>(level_framebuffers.size()), level_framebuffers.data());
-    if (map != 0)
-        glDeleteTextures(1, &map);
+    if (framebuffers[0] != 0)
+        glDeleteFramebuffers(2, framebuffers);
+    if (textures[0] != 0)
+        glDeleteTextures(2, textures);
     picture_width = width;
     picture_height = height;
-    // Level 0 has a texel per 2x2 pixels; the sizes are powers of two, so
-    // that each level halves the one below down to a single texel.
-    map_width = std::max(1, power_of_two_at_least(width) / 2);
-    map_height = std::max(1, power_of_two_at_least(height) / 2);
-    int levels = 1;
-    while (level_size(map_width, levels - 1) > 1 || level_size(map_height, levels - 1) > 1)
-        ++levels;
-    glGenTextures(1, &map);
-    glBindTexture(GL_TEXTURE_2D, map);
-    glTexStorage2D(GL_TEXTURE_2D, levels, GL_RG32UI, map_width, map_height);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    level_framebuffers.assign(static_cast<std::size_t>(levels), 0);
-    glGenFramebuffers(levels, level_framebuffers.data());
+    glGenTextures(2, textures);
+    glGenFramebuffers(2, framebuffers);
+    const GLenum formats[2] = {GL_RG32UI, GL_R8};
+    const int sizes[2] = {kBlock, kTile};
     GLint bound = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
-    for (int j = 0; j < levels; ++j) {
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, level_framebuffers[static_cast<std::size_t>(j)]);
-        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, map, j);
+    for (int i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        glTexStorage2D(GL_TEXTURE_2D, 1, formats[i], blocks_of(width, sizes[i]), blocks_of(height, sizes[i]));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[i]);
+        glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, textures[i], 0);
     }
+    glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(bound));
 }
 
-void RadblurFlatAreas::build_map(FBO* source)
+void RadblurFlatAreas::find_flat_tiles(FBO* source, const float params[4])
 {
-    resize_map(source->get_width(), source->get_height());
-    GLint bound = 0, viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &bound);
+    const int width = source->get_width(), height = source->get_height();
+    resize(width, height);
+    GLint drawBound = 0, readBound = 0, viewport[4] = {0, 0, 0, 0}, packAlignment = 4;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawBound);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readBound);
     glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
     glDisable(GL_DEPTH_TEST);
-    const int levels = static_cast<int>(level_framebuffers.size());
-    for (int j = 0; j < levels; ++j) {
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, level_framebuffers[static_cast<std::size_t>(j)]);
-        glViewport(0, 0, level_size(map_width, j), level_size(map_height, j));
-        if (j == 0) {
-            bind_program(*picture_level);
-            source->bind_texture(0, 0);
-        } else {
-            // The level below alone is sampled; the one drawn lies outside
-            // the texture's range.
-            bind_program(*upper_level);
-            glActiveTexture(GL_TEXTURE0);
-            glBindTexture(GL_TEXTURE_2D, map);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, j - 1);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, j - 1);
-        }
-        EasyDraw::draw_quad(0, 0, 1, 1);
-    }
-    glBindTexture(GL_TEXTURE_2D, map);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels - 1);
+
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[0]);
+    glViewport(0, 0, blocks_of(width, kBlock), blocks_of(height, kBlock));
+    bind_program(*blocks_program);
+    source->bind_texture(0, 0);
+    EasyDraw::draw_quad(0, 0, 1, 1);
+
+    const int columns = blocks_of(width, kTile), rows = blocks_of(height, kTile);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffers[1]);
+    glViewport(0, 0, columns, rows);
+    bind_program(*tiles_program);
+    tiles_program->set_int("Blocks", 1);
+    tiles_program->set_float4("RadialBlurParams", params[0], params[1], params[2], params[3]);
+    GLint size[2] = {width, height};
+    glUniform2iv(glGetUniformLocation(tiles_program->get_program(), "PictureSize"), 1, size);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, textures[0]);
+    EasyDraw::draw_quad(0, 0, 1, 1);
     glBindTexture(GL_TEXTURE_2D, 0);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(bound));
+    glActiveTexture(GL_TEXTURE0);
+
+    tiles.resize(static_cast<std::size_t>(columns) * rows);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffers[1]);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, columns, rows, GL_RED, GL_UNSIGNED_BYTE, tiles.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, packAlignment);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readBound));
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawBound));
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
-void RadblurFlatAreas::draw(FBO* source, const float params[4])
+std::vector<RadblurFlatAreas::Rect> RadblurFlatAreas::rectangles(const std::vector<std::uint8_t>& tiles, int columns,
+                                                                 int rows)
 {
-    build_map(source);
-    glDepthMask(GL_TRUE);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_ALWAYS);
-    bind_program(*flat);
-    flat->set_int("Blocks", 1);
-    flat->set_int("TopLevel", static_cast<int>(level_framebuffers.size()) - 1);
-    flat->set_float4("RadialBlurParams", params[0], params[1], params[2], params[3]);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, map);
+    std::vector<Rect> done;
+    std::vector<Rect> open;  // those reaching the row below
+    for (int y = 0; y < rows; ++y) {
+        std::vector<Rect> reaching;
+        for (int x = 0; x < columns;) {
+            const bool flat = tiles[static_cast<std::size_t>(y) * columns + x] != 0;
+            int end = x + 1;
+            while (end < columns && (tiles[static_cast<std::size_t>(y) * columns + end] != 0) == flat)
+                ++end;
+            Rect run{x, y, end - x, 1, flat};
+            for (auto it = open.begin(); it != open.end(); ++it) {
+                if (it->x == run.x && it->width == run.width && it->flat == run.flat) {
+                    run.y = it->y;
+                    run.height = it->height + 1;
+                    open.erase(it);
+                    break;
+                }
+            }
+            reaching.push_back(run);
+            x = end;
+        }
+        done.insert(done.end(), open.begin(), open.end());
+        open = std::move(reaching);
+    }
+    done.insert(done.end(), open.begin(), open.end());
+    return done;
+}
+
+void RadblurFlatAreas::draw(FBO* source, const float params[4], ShaderProgram& blur)
+{
+    find_flat_tiles(source, params);
+    const std::vector<Rect> parts =
+        rectangles(tiles, blocks_of(source->get_width(), kTile), blocks_of(source->get_height(), kTile));
+    GLint scissor[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    glEnable(GL_SCISSOR_TEST);
     source->bind_texture(0, 0);
-    EasyDraw::draw_quad(0, 0, 1, 1);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glDepthFunc(GL_LESS);
-    glDisable(GL_DEPTH_TEST);
+    for (const bool flat : {true, false}) {
+        if (flat) {
+            bind_program(*flat_program);
+            flat_program->set_float4("RadialBlurParams", params[0], params[1], params[2], params[3]);
+        } else {
+            blur.bind();
+        }
+        for (const Rect& r : parts) {
+            if (r.flat != flat)
+                continue;
+            glScissor(r.x * kTile, r.y * kTile, r.width * kTile, r.height * kTile);
+            EasyDraw::draw_quad(0, 0, 1, 1);
+        }
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glScissor(scissor[0], scissor[1], scissor[2], scissor[3]);
 }
 
 }  // namespace Effects

@@ -2,13 +2,15 @@
 // The radial blur's flat areas: where every texel a pixel's samples can read
 // holds one colour, each sample returns exactly the sharp one, and the
 // pixel's blurred colour follows from the sharp sample alone. draw() finds
-// those pixels through a map of flat blocks of the picture (level j: blocks
-// of 2^(j+1) texels square, as colour and flag), writes their colour as the
-// blur program computes it and marks them in the bound framebuffer's depth
-// buffer, cleared first: a blur pass drawn after it with depth test "less"
-// shades only the others.
+// the tiles of 16x16 pixels where that holds for every pixel (through a map
+// of flat blocks of 8x8 pixels, both made on the GPU; the tiles are read
+// back), colours them from the sharp sample and draws the blur program over
+// the other tiles only. Each part is the same full-picture quad drawn inside
+// a scissor rectangle, so every pixel is shaded once, at the same texture
+// coordinate as the whole quad gives it.
 #include <GL/glew.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -24,23 +26,32 @@ public:
     RadblurFlatAreas(const RadblurFlatAreas&) = delete;
     RadblurFlatAreas& operator=(const RadblurFlatAreas&) = delete;
 
-    // source: the picture (colour texture 0, no mipmaps), drawn over the unit
-    // square as the blur draws it; params: the blur's "RadialBlurParams".
-    // Leaves depth test off and depth writes on, texture unit 0 active with
-    // the source picture bound.
-    void draw(FBO* source, const float params[4]);
+    // Into the bound framebuffer of the source's size: source is the picture
+    // (colour texture 0), params the blur's "RadialBlurParams", blur the
+    // blur program, bound with its uniforms set. Leaves blur bound, the
+    // scissor test off and the scissor box as it was.
+    void draw(FBO* source, const float params[4], ShaderProgram& blur);
+
+    struct Rect {
+        int x, y, width, height;  // in tiles
+        bool flat;
+    };
+    // Rows of tiles (flags, first row at the bottom) joined into rectangles:
+    // runs of equal tiles in a row, and runs of the rows below of the same
+    // extent and kind grown upward.
+    static std::vector<Rect> rectangles(const std::vector<std::uint8_t>& tiles, int columns, int rows);
 
 private:
-    void build_map(FBO* source);
-    void resize_map(int width, int height);
+    void resize(int width, int height);
+    void find_flat_tiles(FBO* source, const float params[4]);
 
-    std::unique_ptr<ShaderProgram> picture_level;
-    std::unique_ptr<ShaderProgram> upper_level;
-    std::unique_ptr<ShaderProgram> flat;
-    GLuint map = 0;
-    std::vector<GLuint> level_framebuffers;
+    std::unique_ptr<ShaderProgram> blocks_program;
+    std::unique_ptr<ShaderProgram> tiles_program;
+    std::unique_ptr<ShaderProgram> flat_program;
+    GLuint textures[2] = {0, 0};      // blocks (RG32UI), tiles (R8)
+    GLuint framebuffers[2] = {0, 0};
     int picture_width = 0, picture_height = 0;
-    int map_width = 0, map_height = 0;
+    std::vector<std::uint8_t> tiles;
 };
 
 }  // namespace Effects

@@ -1,20 +1,22 @@
 #version 420
-// A further level of the radial blur's map of flat blocks: each texel joins
-// a 2x2 group of the level below (Blocks, its base level set to that level;
-// a level one texel wide or high repeats its last), flat when all four are
-// flat with one colour.
-uniform usampler2D Blocks;
+// The radial blur's map of flat blocks: each texel is a block of 8x8 of the
+// picture's pixels (those past its last column or row repeat it), as (the
+// colour of its first pixel packed, 1 when all its pixels hold that colour
+// exactly, else 0).
+uniform sampler2D Picture;
 
 out uvec2 Block;
 
+const int size = 8;
+
 void main()
 {
-	ivec2 last = textureSize( Blocks, 0 ) - 1;
-	ivec2 p = ivec2( gl_FragCoord.xy ) * 2;
-	uvec2 a = texelFetch( Blocks, min( p, last ), 0 ).xy;
-	uvec2 b = texelFetch( Blocks, min( p + ivec2( 1, 0 ), last ), 0 ).xy;
-	uvec2 c = texelFetch( Blocks, min( p + ivec2( 0, 1 ), last ), 0 ).xy;
-	uvec2 d = texelFetch( Blocks, min( p + ivec2( 1, 1 ), last ), 0 ).xy;
-	bool same = ( a.y & b.y & c.y & d.y ) == 1u && a.x == b.x && a.x == c.x && a.x == d.x;
-	Block = uvec2( a.x, same ? 1u : 0u );
+	ivec2 last = textureSize( Picture, 0 ) - 1;
+	ivec2 first = ivec2( gl_FragCoord.xy ) * size;
+	uint colour = packUnorm4x8( texelFetch( Picture, min( first, last ), 0 ) );
+	bool same = true;
+	for( int y = 0; y < size; y++ )
+		for( int x = 0; x < size; x++ )
+			same = same && packUnorm4x8( texelFetch( Picture, min( first + ivec2( x, y ), last ), 0 ) ) == colour;
+	Block = uvec2( colour, same ? 1u : 0u );
 }
