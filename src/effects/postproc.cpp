@@ -100,10 +100,6 @@ void Radblur::apply(int, int, float)
 {
     static const mat4 projection(1);
     const float x = getParam(0), y = getParam(1), step = getParam(2), strength = getParam(3);
-    params[0] = x;
-    params[1] = y;
-    params[2] = step;
-    params[3] = strength;
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     program->bind();
     set_projection(program, projection);
@@ -116,7 +112,7 @@ void Radblur::draw(FBO* source)
         source->draw();
         return;
     }
-    glDisable(GL_DEPTH_TEST);
+    const float params[4] = {getParam(0), getParam(1), getParam(2), getParam(3)};
     flat_areas->draw(source, params, *program);
 }
 

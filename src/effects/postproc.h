@@ -58,7 +58,6 @@ public:
 private:
     ShaderProgram* program;
     std::unique_ptr<RadblurFlatAreas> flat_areas;
-    float params[4] = {0.0f, 0.0f, 0.0f, 0.0f};
 };
 
 // Film look: colour amount, monochrome and three sepia tints, contrast,

@@ -21,15 +21,7 @@ struct SampleAllocator {
     SampleAllocator() = default;
     template <class U>
     SampleAllocator(const SampleAllocator<U>&) noexcept {}
-    T* allocate(std::size_t n)
-    {
-        if (n > static_cast<std::size_t>(-1) / sizeof(T))
-            throw std::bad_array_new_length();
-        void* p = allocate_large(n * sizeof(T));
-        if (!p)
-            throw std::bad_alloc();
-        return static_cast<T*>(p);
-    }
+    T* allocate(std::size_t n) { return new_large_array<T>(n); }
     void deallocate(T* p, std::size_t) noexcept { free_large(p); }
     template <class U>
     void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) { ::new (static_cast<void*>(p)) U; }

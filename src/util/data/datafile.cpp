@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <unistd.h>
 
 #include "platform/large_buffer.h"
@@ -153,13 +152,7 @@ struct FreeLarge {
 };
 using LargeBytes = std::unique_ptr<std::uint8_t, FreeLarge>;
 
-LargeBytes new_large_bytes(std::size_t size)
-{
-    LargeBytes bytes(static_cast<std::uint8_t*>(allocate_large(size)));
-    if (!bytes)
-        throw std::bad_alloc();
-    return bytes;
-}
+LargeBytes new_large_bytes(std::size_t size) { return LargeBytes(new_large_array<std::uint8_t>(size)); }
 
 // Splits the unpacked chunk stream into entries; every length is checked
 // against the bytes left before anything is copied.

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <type_traits>
 
 #include <tinyxml.h>
@@ -36,19 +35,6 @@ Music* currentMusic = nullptr;
 namespace {
 
 using u16 = std::uint16_t;
-
-// A whole song's worth of uninitialised sample values (large_buffer.h); an
-// allocation that fails ends the program as new[] would.
-template <class T>
-T* new_samples(std::size_t count)
-{
-    if (count > static_cast<std::size_t>(-1) / sizeof(T))
-        throw std::bad_array_new_length();
-    void* buffer = allocate_large(count * sizeof(T));
-    if (!buffer)
-        throw std::bad_alloc();
-    return static_cast<T*>(buffer);
-}
 
 struct FreeBuffer {
     void operator()(std::uint8_t* p) const { std::free(p); }
@@ -301,14 +287,14 @@ void Music::loadStream(std::string fileName)
                     std::to_string(info.flags & BASS_SAMPLE_8BITS) + "\n false is 0");
 
     num_samples = static_cast<std::uint32_t>(length / 2);
-    float_buffer = new_samples<float>(num_samples);
+    float_buffer = new_large_array<float>(num_samples);
     std::uint64_t c = read_decoded(chan_decode, float_buffer, num_samples * sizeof(float), BASS_DATA_FLOAT);
     VELMO_ASSERT_EQ(c, num_samples * sizeof(float));
 
     if (dumpAudio) {
         if (!BASS_ChannelSetPosition(chan_decode, 0, BASS_POS_BYTE))
             FATAL_ERROR("Failed to set BASS position for dumping: " + std::to_string(BASS_ErrorGetCode()));
-        u16_buffer = new_samples<std::int16_t>(num_samples);
+        u16_buffer = new_large_array<std::int16_t>(num_samples);
         c = read_decoded(chan_decode, u16_buffer, num_samples * sizeof(u16), 0);
         VELMO_ASSERT_EQ(c, num_samples * sizeof(u16));
     }
