@@ -165,7 +165,7 @@ TEST_F(SglModelTest, OperationsTouchOnlyPositions)
     }
 }
 
-TEST_F(SglModelTest, NormaliseOfTheSpecifiedSpansAndOfAPoint)
+TEST_F(SglModelTest, NormaliseOfSpreadSpansAndOfAPoint)
 {
     SglModel m;
     ASSERT_TRUE(load(m, sgl(2, GL_V3F, GL_LINES, {-2, -1, 0, 2, 1, 0})));

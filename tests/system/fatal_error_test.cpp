@@ -52,7 +52,7 @@ TEST(FatalErrorDeath, ErrorLineHasStampAndMessage)
         << out;
 }
 
-TEST(FatalError, AssertionFormsReadAsSpecifiedWhenThrowing)
+TEST(FatalError, AssertionFormsReadWithOperandsWhenThrowing)
 {
     set_fatal_error_throws(true);
     const int mode = 0;

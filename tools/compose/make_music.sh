@@ -11,13 +11,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 song="${1:?usage: make_music.sh <song> [build folder]}"
 build="${2:-$root/build}"
-spec="$root/tools/compose/songs/$song/song.txt"
-[ -f "$spec" ] || { echo "make_music.sh: no $spec" >&2; exit 1; }
-name=$(sed -n 's/^name[[:space:]]\+\([^[:space:]#]*\).*/\1/p' "$spec")
+song_file="$root/tools/compose/songs/$song/song.txt"
+[ -f "$song_file" ] || { echo "make_music.sh: no $song_file" >&2; exit 1; }
+name=$(sed -n 's/^name[[:space:]]\+\([^[:space:]#]*\).*/\1/p' "$song_file")
 cmake --build "$build" --target velmo_compose
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-"$build/tools/compose/velmo_compose" "$spec" "$work"
+"$build/tools/compose/velmo_compose" "$song_file" "$work"
 if [ -f "$work/$name.xml" ]; then
     audio=$(sed -n 's/.*stream_filename="\([^"]*\)".*/\1/p' "$work/$name.xml" | head -n 1)
 else

@@ -17,11 +17,11 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # close to the rendering (lag 0; a shift of one frame is already four times
 # as far off as the encoding's own error).
 check_audio_only() {
-    local spec=$1 name=$2 out=$3 frames
+    local song_file=$1 name=$2 out=$3 frames
     [ -z "$(ls -A "$out")" ] || fail "$name: --no-audio wrote $(ls "$out")"
-    "$tool" "$spec" "$out" > /dev/null || { fail "$spec not rendered"; return; }
+    "$tool" "$song_file" "$out" > /dev/null || { fail "$song_file not rendered"; return; }
     [ "$(ls "$out")" = "$name.wav" ] || fail "$name: wrote $(ls "$out" | tr '\n' ' ')instead of only $name.wav"
-    value() { sed -n "s/^$1[[:space:]]\+\([^[:space:]#]*\).*/\1/p" "$spec"; }
+    value() { sed -n "s/^$1[[:space:]]\+\([^[:space:]#]*\).*/\1/p" "$song_file"; }
     frames=$(awk -v beats="$(value beats)" -v bpm="$(value bpm)" -v tail="$(value tail)" \
         'BEGIN { printf "%d", (beats * 60.0 / bpm + tail) * 44100 }')
     local wav_bytes=$(($(stat -c %s "$out/$name.wav") - 44))
@@ -29,7 +29,7 @@ check_audio_only() {
     local mp3="$VELMO_SOURCE_DIR/data/music/$name.mp3"
     [ -f "$mp3" ] || { fail "$name: no data/music/$name.mp3"; return; }
     ffmpeg -v error -i "$mp3" -f s16le -ac 2 -ar 44100 -y "$out/decoded.raw" || { fail "$mp3 not decoded"; return; }
-    python3 - "$out/$name.wav" "$out/decoded.raw" <<'PY' || fail "data/music/$name.mp3 is not the rendering of $spec (run tools/compose/make_music.sh)"
+    python3 - "$out/$name.wav" "$out/decoded.raw" <<'PY' || fail "data/music/$name.mp3 is not the rendering of $song_file (run tools/compose/make_music.sh)"
 import array, sys
 def samples(path, header):
     a = array.array('h')
@@ -53,19 +53,19 @@ PY
 
 # 1. The committed files of every song.
 songs=0
-for spec in "$VELMO_SOURCE_DIR"/tools/compose/songs/*/song.txt; do
-    name=$(sed -n 's/^name[[:space:]]\+\([^[:space:]#]*\).*/\1/p' "$spec")
+for song_file in "$VELMO_SOURCE_DIR"/tools/compose/songs/*/song.txt; do
+    name=$(sed -n 's/^name[[:space:]]\+\([^[:space:]#]*\).*/\1/p' "$song_file")
     out="$work/$name"
     mkdir -p "$out"
-    "$tool" "$spec" "$out" --no-audio > /dev/null || { fail "$spec refused"; continue; }
+    "$tool" "$song_file" "$out" --no-audio > /dev/null || { fail "$song_file refused"; continue; }
     songs=$((songs + 1))
-    if ! grep -q '^description[[:space:]]' "$spec"; then
-        check_audio_only "$spec" "$name" "$out"
+    if ! grep -q '^description[[:space:]]' "$song_file"; then
+        check_audio_only "$song_file" "$name" "$out"
         continue
     fi
     for f in "$out"/*; do
         cmp -s "$f" "$VELMO_SOURCE_DIR/data/music/$(basename "$f")" ||
-            fail "data/music/$(basename "$f") is not what $spec gives (run tools/compose/make_music.sh)"
+            fail "data/music/$(basename "$f") is not what $song_file gives (run tools/compose/make_music.sh)"
     done
     [ -f "$out/$name.mid" ] && [ -f "$out/$name.xml" ] || fail "$name: no note data or description written"
 done

@@ -109,7 +109,7 @@ TEST_F(VectorEngineGL, ZeroScaleDrawsNothing)
     EXPECT_EQ(kBlack, at(100, 100));
 }
 
-TEST_F(VectorEngineGL, LeavesStateAsSpecified)
+TEST_F(VectorEngineGL, LeavesTheStateItSetsUp)
 {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_TEXTURE_CUBE_MAP);
