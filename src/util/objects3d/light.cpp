@@ -194,6 +194,10 @@ mat4 Light::begin_shadow_face(int face)
     glPolygonOffset(1.0f, 1.0f);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face,
                            shadow_cube_texture, 0);
+    // The pass before may have left depth writes off (a transparent object
+    // drawn last), which would leave last frame's depths in the face. The
+    // attribute push above saved the mask; end_shadow_face puts it back.
+    glDepthMask(GL_TRUE);
     glClear(GL_DEPTH_BUFFER_BIT);
     return m;
 }

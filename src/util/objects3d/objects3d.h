@@ -88,6 +88,10 @@ public:
 
 private:
     void draw_tree(int draw_mode, const std::vector<mat4>& matrices);
+    // draw_node through this scene's own tables, with the camera and the
+    // render context of `source`.
+    void draw_subtree(Objects3D& source, Node* node, std::vector<mat4> accumulatedMatrices, bool mirrored,
+                      int draw_mode);
     void check_camera() const;
     FBO* make_fbo(int type);
     std::vector<Camera*> shared_cameras() const;

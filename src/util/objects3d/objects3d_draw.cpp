@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "system/fatal_error.h"
 #include "util/camera/camera.h"
@@ -77,9 +78,12 @@ FBO* Objects3D::make_fbo(int type)
 void Objects3D::draw_tree(int draw_mode, const std::vector<mat4>& matrices)
 {
     draw_node(master_node, matrices, master_node->mirrored, draw_mode);
+    // A child scene's indexes name its own nodes, objects and materials; it
+    // is seen and lit through this scene's camera source, like this scene.
     for (Objects3D* scene : child_scenes)
         if (scene->master_node)
-            draw_node(scene->master_node, matrices, scene->master_node->mirrored, draw_mode);
+            scene->draw_subtree(*camera_source, scene->master_node, matrices, scene->master_node->mirrored,
+                                draw_mode);
 }
 
 void Objects3D::draw()
@@ -195,6 +199,12 @@ void Objects3D::draw_shadow_pass()
 
 void Objects3D::draw_node(Node* node, std::vector<mat4> accumulatedMatrices, bool mirrored, int draw_mode)
 {
+    draw_subtree(*camera_source, node, std::move(accumulatedMatrices), mirrored, draw_mode);
+}
+
+void Objects3D::draw_subtree(Objects3D& source, Node* node, std::vector<mat4> accumulatedMatrices, bool mirrored,
+                             int draw_mode)
+{
     const std::vector<mat4>& a = accumulatedMatrices;
     const std::vector<mat4>& l = node->modelViewMatrices;
     if (l.empty() || a.empty())
@@ -209,19 +219,19 @@ void Objects3D::draw_node(Node* node, std::vector<mat4> accumulatedMatrices, boo
     const bool m = mirrored != node->mirrored;
     if (node->visible)
         for (int32_t child : node->children)
-            draw_node(nodes[child], transformed, m, draw_mode);
+            draw_subtree(source, nodes[child], transformed, m, draw_mode);
     glFrontFace(m ? GL_CW : GL_CCW);
     if (!node->draw_objects || !node->visible)
         return;
 
-    Camera* camera = camera_source->cameras[camera_source->cur_cam];
+    Camera* camera = source.cameras[source.cur_cam];
     for (int32_t index : node->objects) {
         GeomObject* object = objects[index];
         Material* material = materials[object->material_id];
         if (draw_mode == DRAW_MODE_SHADOW_DEPTHWRITE && material->is_transparent())
             continue;  // transparent objects cast no shadow
-        camera_source->render_context.apply(draw_mode, object->using_texture, transformed, material, camera,
-                                            object->has_tangents());
+        source.render_context.apply(draw_mode, object->using_texture, transformed, material, camera,
+                                    object->has_tangents());
         object->set_instance_matrices(transformed);
         if (material->diffuseColors.size() >= 2) {
             if (material->diffuseColors.size() != transformed.size())

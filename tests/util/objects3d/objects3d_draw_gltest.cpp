@@ -69,6 +69,88 @@ TEST_F(Objects3DGL, ACubeShadowsTheFloor)
     EXPECT_EQ(light->shadow_map_size, 96) << "a zero size keeps the faces";
 }
 
+// The shadow faces are cleared each frame even when the ambient pass ends
+// with a transparent object (which leaves depth writes off): once the caster
+// is gone, so is its shadow.
+TEST_F(Objects3DGL, AShadowGoesWithItsCaster)
+{
+    auto scene = make_scene(vec3(0, 6, 6));
+    scene->add_object(make_plane_mesh(10, 10, 1), new Material(), nullptr);
+    Node* cube = scene->add_object(make_cube_mesh(1, false), new Material(), nullptr);
+    cube->modelViewMatrices[0].translate(0, 1, 0);
+    Material* glass = new Material();
+    glass->diffuse.w = 0.5f;
+    Node* pane = scene->add_object(make_cube_mesh(0.5f, false), glass, nullptr);  // drawn last
+    pane->modelViewMatrices[0].translate(-3, 0.5f, -3);
+    pane->visible = false;
+    Light* light = small_light(-2, 4, 0);
+    light->set_attenuation_range(40);
+    scene->lights.push_back(light);
+    scene->set_shadows(true);
+
+    const Picture first = render(*scene);  // the camera's projection is set up by the draw
+    int sx, sy, lx, ly;
+    project(*scene, vec3(1.5f, 0, 0), sx, sy);
+    project(*scene, vec3(-1.5f, 0, 0), lx, ly);
+    ASSERT_LT(first.luma(sx, sy), first.luma(lx, ly) / 4) << "the cube's shadow";
+
+    cube->visible = false;
+    pane->visible = true;
+    const Picture second = render(*scene);
+    scene->set_shadows(false);
+    const Picture plain = render(*scene);
+    ASSERT_GT(plain.luma(sx, sy), 3 * 60);
+    EXPECT_GT(second.luma(sx, sy), plain.luma(sx, sy) * 9 / 10) << "the shadow of the cube is gone";
+}
+
+// A child scene is drawn through its own nodes, objects and materials, seen
+// and lit through the drawing scene's camera and render context: the
+// parent's white cube on the left, the red cube of a child (no camera or
+// light of its own, more nodes than the parent) on the right, in each pass.
+TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
+{
+    struct Case {
+        const char* what;
+        bool light, shadows;
+    };
+    for (const Case& c : {Case{"unlit", false, false}, Case{"lit", true, false}, Case{"shadowed", true, true}}) {
+        SCOPED_TRACE(c.what);
+        auto scene = make_scene();
+        Node* white = scene->add_object(make_cube_mesh(1, false), new Material(), nullptr);
+        white->modelViewMatrices[0].translate(-1.5f, 0, 0);
+        Objects3D child;
+        Material* red = new Material();
+        red->diffuse.set(1, 0, 0, 1);
+        Mesh* cube = make_cube_mesh(1, false);
+        Node* outer = child.add_object(cube, red, nullptr);
+        outer->draw_objects = false;
+        Node* inner = child.add_object(cube, red, outer);
+        inner->draw_objects = false;
+        Node* shown = child.add_object(cube, red, inner);
+        shown->modelViewMatrices[0].translate(1.5f, 0, 0);
+        ASSERT_GT(child.nodes.size(), scene->nodes.size());
+        scene->child_scenes.push_back(&child);
+        if (c.light) {
+            Light* light = small_light(0, 0, 5);
+            light->set_attenuation_range(40);
+            scene->lights.push_back(light);
+        }
+        scene->set_shadows(c.shadows);
+
+        const Picture p = render(*scene);
+        int lx, rx, y;
+        project(*scene, vec3(-1.5f, 0, 0.5f), lx, y);
+        project(*scene, vec3(1.5f, 0, 0.5f), rx, y);
+        const std::uint8_t* w = p.at(lx, y);
+        const std::uint8_t* r = p.at(rx, y);
+        EXPECT_GT(w[0], 100);
+        EXPECT_GT(w[1], 100) << "the parent's cube is white";
+        EXPECT_GT(r[0], 100) << "the child's cube is drawn";
+        EXPECT_LT(r[1] * 2, r[0]) << "in the child's own material";
+        EXPECT_EQ(p.luma(1, 1), 0) << "background";
+    }
+}
+
 TEST_F(Objects3DGL, InstancedColours)
 {
     auto scene = make_scene();
