@@ -216,6 +216,35 @@ TEST_F(ParticlesGLTest, LooseShapes)
     EXPECT_EQ(fatal_message([&] { p.scatter(-1, 1.0f); }), "Failed assert dst >= 0 && dst <= 2");
 }
 
+// The largest draw the generator gives lands on the last segment of a
+// loose shape, never on its last point's index (whose segment would end on
+// the point past the shape), at sizes where the float bound rounds up.
+TEST_F(ParticlesGLTest, LooseShapesOfManyPointsStayInsideThem)
+{
+    unsigned seed = 0;  // a seed whose first draw is the largest
+    for (velmo_srand(seed); velmo_rand() != VELMO_RAND_MAX; velmo_srand(++seed)) {
+    }
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    Particles p(vec3(1, 1, 1), 16, "");
+    for (const std::size_t points : {std::size_t(100000), std::size_t(1000000)}) {
+        SCOPED_TRACE(points);
+        std::vector<float> verts;
+        verts.reserve(3 * points + 3);
+        for (std::size_t i = 0; i < points; ++i)
+            verts.insert(verts.end(), {float(i), 1.0f, 2.0f});
+        verts.insert(verts.end(), {nan, nan, nan});  // a sentinel just past the shape's end
+        verts.resize(3 * points);
+        velmo_srand(seed);
+        p.applyShape(0, verts, false);
+        for (std::size_t i = 0; i < p.count(); ++i) {
+            const vec3& v = p.particle(i).start;
+            ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z)) << "particle " << i;
+            EXPECT_LT(v.x, float(points) - 0.5f);
+            EXPECT_EQ(v.y, 1.0f);
+        }
+    }
+}
+
 TEST_F(ParticlesGLTest, CountsOfZeroAndPastTheDrawableLimit)
 {
     Particles none(vec3(1, 1, 1), 0, "");

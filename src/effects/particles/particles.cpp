@@ -137,7 +137,15 @@ void Particles::applyShape(int dst, const std::vector<float>& verts, bool exact)
             place(p, dst, vec3(verts[0], verts[1], verts[2]));
         return;
     }
-    const float m = (static_cast<float>(verts.size()) - 3.01f) / 3.0f;
+    // Draws reach up to m; its integer part must stay below the last point,
+    // whose segment would end past the shape. From about 88,000 points on the
+    // float subtraction loses the 0.01 and m lands on the last point itself,
+    // so m is at most the largest float below points - 1.
+    const double last = static_cast<double>(points - 1);
+    float below = static_cast<float>(last);
+    while (static_cast<double>(below) >= last)
+        below = std::nextafter(below, 0.0f);
+    const float m = std::min((static_cast<float>(verts.size()) - 3.01f) / 3.0f, below);
     for (ParticleRecord& p : particles) {
         float r = 0.0f;
         std::size_t k = 0;
