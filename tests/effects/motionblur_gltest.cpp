@@ -111,6 +111,28 @@ TEST_F(MotionblurGLTest, EarlierPicturesAddByWeight)
     EXPECT_EQ(blur.current, 0);
 }
 
+// Four frames: the three earlier pictures weigh 0.75, 0.5 and 0.25, the
+// most recent one most.
+TEST_F(MotionblurGLTest, TheMostRecentEarlierPictureWeighsMost)
+{
+    Motionblur blur;
+    blur.setParam(0, 4.0f);
+    blur.setParam(1, 1.0f);
+    blur.setParam(2, 0.0f);
+    fill_source(0.8f, 0.0f, 0.0f);  // three frames ago
+    frame(blur, 0.0f);
+    fill_source(0.0f, 0.8f, 0.0f);
+    frame(blur, 1.0f);
+    fill_source(0.0f, 0.0f, 0.8f);  // the frame before
+    frame(blur, 2.0f);
+    fill_source(0.0f, 0.0f, 0.0f);
+    const auto out = frame(blur, 3.0f);
+    const std::uint8_t* p = &out[(32 * kSize + 32) * 4];
+    EXPECT_NEAR(p[2], 153, 2);  // 0.75 x 0.8
+    EXPECT_NEAR(p[1], 102, 2);  // 0.5 x 0.8
+    EXPECT_NEAR(p[0], 51, 2);   // 0.25 x 0.8
+}
+
 TEST_F(MotionblurGLTest, FrameCountClampAndGeneratedWeights)
 {
     GLint units = 0;

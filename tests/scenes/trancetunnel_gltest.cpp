@@ -1,11 +1,14 @@
-// TranceTunnel: the uniforms on the silent clock, the rectangle over exactly
-// the viewport, and a finite picture at the tunnel's centre.
+// TranceTunnel: the uniforms on the silent clock and with a song playing,
+// the rectangle over exactly the viewport, and a finite picture at the
+// tunnel's centre.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "scenes/textscene_fixture.h"
 #include "scenes/trancetunnel.h"
+#include "support/audio_fixtures.h"
 #include "util/fbo/fbo.h"
 #include "util/shaderprogram/shaderprogram.h"
 
@@ -47,6 +50,28 @@ TEST_F(TranceTunnelTest, SilentClockGivesNoLevelAndTheBeatAsTime) {
         EXPECT_FLOAT_EQ(uniform("time"), world->music->getBeat());
         EXPECT_NEAR(uniform("time"), beat, 1e-3f);
     }
+}
+
+// With a song playing the program gets the music's level a hundredfold.
+TEST_F(TranceTunnelTest, TheLevelOfASongIsPassedAHundredfold) {
+    const std::vector<unsigned char> tone = encoded_tone("ogg", 20.0 * 44100.0 / 512.0, 1.0, 0.5);
+    std::ofstream("song.ogg", std::ios::binary).write(reinterpret_cast<const char*>(tone.data()),
+                                                      static_cast<std::streamsize>(tone.size()));
+    VelmoSystem::musicFile = "song.ogg";
+    {
+        Music song;
+        VelmoSystem::musicFile = "";
+        song.start();
+        song.togglePause();
+        song.setBytePosition(44100 * 2);
+        scene.setMusic(&song);
+        scene.setViewport(64, 64);
+        scene.draw();
+        const float level = song.getLevel();
+        ASSERT_GT(level, 0.0f);
+        EXPECT_NEAR(uniform("fft"), level * 100.0f, level * 0.1f);
+    }
+    scene.setMusic(world->music);
 }
 
 // Every pixel of the viewport is written (opaque), none outside it.

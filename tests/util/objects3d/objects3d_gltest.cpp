@@ -87,18 +87,23 @@ TEST_F(Objects3DGL, ANodeOfAnotherGraphIsRefused)
 
 TEST_F(Objects3DGL, AccumulatedMatrices)
 {
+    // A turned parent (degrees about x) turns its child's offsets: the
+    // products' order shows, which translations alone would not.
     struct Case {
         const char* what;
         int parentInstances, childInstances;
+        float parentTurn;
         int results;          // 0: fatal
         const char* message;
     };
     const Case cases[] = {
-        {"1 under 1", 1, 1, 1, ""},
-        {"3 under 1", 1, 3, 3, ""},
-        {"1 under 4", 4, 1, 4, ""},
-        {"3 under 3", 3, 3, 3, ""},
-        {"3 under 2", 2, 3, 0, "Conflicting amount of instances: 2incoming matrices, this node has 3"},
+        {"1 under 1", 1, 1, 0, 1, ""},
+        {"3 under 1", 1, 3, 0, 3, ""},
+        {"1 under 4", 4, 1, 0, 4, ""},
+        {"3 under 3", 3, 3, 0, 3, ""},
+        {"3 under 2", 2, 3, 0, 0, "Conflicting amount of instances: 2incoming matrices, this node has 3"},
+        {"1 under 1, turned", 1, 1, 90, 1, ""},
+        {"3 under 3, turned", 3, 3, 30, 3, ""},
     };
     Mesh* cube = make_cube_mesh(1, false);
     Material m;
@@ -109,8 +114,10 @@ TEST_F(Objects3DGL, AccumulatedMatrices)
         Node* child = scene.add_object(cube, &m, parent);
         scene.master_node->modelViewMatrices[0] = translation(100, 0, 0);
         parent->modelViewMatrices.clear();
-        for (int i = 0; i < c.parentInstances; i++)
+        for (int i = 0; i < c.parentInstances; i++) {
             parent->modelViewMatrices.push_back(translation(0, 10.0f * (i + 1), 0));
+            parent->modelViewMatrices.back().rotate(c.parentTurn, 1, 0, 0);
+        }
         child->modelViewMatrices.clear();
         for (int i = 0; i < c.childInstances; i++)
             child->modelViewMatrices.push_back(translation(0, 0, static_cast<float>(i + 1)));
@@ -124,10 +131,20 @@ TEST_F(Objects3DGL, AccumulatedMatrices)
         for (int k = 0; k < c.results; k++) {
             const int p = c.parentInstances == 1 ? 0 : k;
             const int q = c.childInstances == 1 ? 0 : k;
+            // The child's origin carried up the tree one matrix at a time.
+            vec3 want(0, 0, 0);
+            child->modelViewMatrices[q].transformPoint(want);
+            parent->modelViewMatrices[p].transformPoint(want);
+            scene.master_node->modelViewMatrices[0].transformPoint(want);
             const vec3 o = origin_of(world[k]);
-            EXPECT_FLOAT_EQ(o.x, 100.0f);
-            EXPECT_FLOAT_EQ(o.y, 10.0f * (p + 1));
-            EXPECT_FLOAT_EQ(o.z, static_cast<float>(q + 1));
+            EXPECT_NEAR(o.x, want.x, 1e-4f);
+            EXPECT_NEAR(o.y, want.y, 1e-4f);
+            EXPECT_NEAR(o.z, want.z, 1e-4f);
+            if (c.parentTurn == 0.0f) {
+                EXPECT_FLOAT_EQ(o.x, 100.0f);
+                EXPECT_FLOAT_EQ(o.y, 10.0f * (p + 1));
+                EXPECT_FLOAT_EQ(o.z, static_cast<float>(q + 1));
+            }
         }
     }
     Objects3D empty;
@@ -167,6 +184,22 @@ TEST_F(Objects3DGL, BoundingBoxes)
     EXPECT_FLOAT_EQ(max.x, 0.5f);
     EXPECT_NEAR(scene.get_bounding_box_diagonal("c"), std::sqrt(3.0f), 1e-6f);
     EXPECT_EQ(fatal_message([&] { scene.get_bounding_box("d", min, max, true); }), "Couldn't find node d");
+
+    // A node turned a quarter about z carries its child's offset up y over
+    // to -x: the child's box lies left of the origin, not above it.
+    Node* e = scene.add_object(make_cube_mesh(1, false), &m, nullptr);
+    e->name = "e";
+    e->modelViewMatrices[0] = translation(0, 0, 20);
+    e->modelViewMatrices[0].rotate(90, 0, 0, 1);
+    Node* f = scene.add_object(make_cube_mesh(1, false), &m, e);
+    f->name = "f";
+    f->modelViewMatrices[0] = translation(0, 5, 0);
+    ASSERT_TRUE(scene.get_bounding_box("f", min, max, true));
+    EXPECT_NEAR(min.x, -5.5f, 1e-4f);
+    EXPECT_NEAR(max.x, -4.5f, 1e-4f);
+    EXPECT_NEAR(min.y, -0.5f, 1e-4f);
+    EXPECT_NEAR(max.y, 0.5f, 1e-4f);
+    EXPECT_NEAR(min.z, 19.5f, 1e-4f);
 
     // A node whose subtree holds no vertex is found but has no points.
     Mesh* none = new Mesh();
