@@ -5,14 +5,28 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <typeindex>
+#include <typeinfo>
+#include <unistd.h>
 
 #include "effects/effect.h"
+#include "scenes/discotiles.h"
+#include "scenes/droplets.h"
+#include "scenes/geysirs.h"
+#include "scenes/glowshapes.h"
 #include "scenes/modulators.h"
+#include "scenes/musicvectors.h"
+#include "scenes/scene_fireworks/scene_fireworks.h"
+#include "scenes/siriustext.h"
+#include "scenes/sjakkvektor.h"
+#include "scenes/squarepeeps.h"
 #include "scenes/textdrop.h"
 #include "scenes/textintro.h"
 #include "scenes/textpiano.h"
 #include "scenes/textribbons.h"
 #include "scenes/textroto.h"
+#include "scenes/trancetunnel.h"
 #include "support/fatal_message.h"
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
@@ -454,6 +468,42 @@ TEST_F(SceneManagerGLTest, TextModeProductionHasItsSixScenesInOrder)
     EXPECT_NE(dynamic_cast<TextRibbons*>(s[4]), nullptr);
     EXPECT_NE(dynamic_cast<Modulators*>(s[5]), nullptr);
     delete own;
+}
+
+// Productions 0, 1 and 2 each create their scenes, numbered from 0 in this
+// order, from their own run folder.
+TEST_F(SceneManagerGLTest, ProductionsHaveTheirScenesInOrder)
+{
+    testsupport::ThrowingFatalErrors fatalErrors;  // a failing scene fails the test at once
+    struct Case {
+        int production;
+        const char* folder;
+        std::vector<std::type_index> scenes;
+    };
+    const Case cases[] = {
+        {0, VELMO_PRODUCTION0_DIR, {typeid(Droplets)}},
+        {1, VELMO_PRODUCTION1_DIR,
+         {typeid(DiscoTiles), typeid(SjakkVektor), typeid(Geysirs), typeid(TranceTunnel), typeid(Fireworks),
+          typeid(SquarePeeps), typeid(GlowShapes), typeid(SiriusText), typeid(Droplets)}},
+        {2, VELMO_PRODUCTION2_DIR, {typeid(MusicVectors)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.production);
+        scenetest::use_scene_settings(256, 144, false, "", "Scene Test");
+        ASSERT_EQ(chdir(c.folder), 0);
+        VelmoSystem::sceneSet = c.production;
+        selectSceneSet();
+        SceneManager* own = new SceneManager();  // creates the production's scenes
+        VelmoSystem::sceneSet = 0;
+        std::vector<std::string> got, want;
+        for (Scene* scene : own->scenes)
+            got.emplace_back(typeid(*scene).name());
+        for (const std::type_index& type : c.scenes)
+            want.emplace_back(type.name());
+        EXPECT_EQ(got, want);
+        delete own;
+    }
+    scenetest::use_scene_settings(256, 144, false, "", "Scene Test");
 }
 
 // The window procedure asks the manager whether the mouse is grabbed: the
