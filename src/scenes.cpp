@@ -140,14 +140,13 @@ SceneManager::~SceneManager()
         delete scene;
     }
     scenes.clear();
-    if (dumping) {
+    // A stopped dump (dumpWriter null) has closed its part already.
+    if (dumping && dumpWriter) {
         // The last frame's writing is waited for, and must have worked.
-        const bool written = dumpWriter->finish();
+        finishFrame();
         delete dumpWriter;
         dumpWriter = nullptr;
         pixels = nullptr;
-        if (!written)
-            stopDump();
         aviWriter.close();
         log_message("Finished AVI writing\n");
     }
@@ -344,7 +343,7 @@ void SceneManager::run()
         drawToView(fbos[1], true);
     }
 
-    if (dumping)
+    if (dumping && dumpWriter)
         dumpFrame();
 
     swapBuffers();
@@ -409,8 +408,7 @@ void SceneManager::dumpFrame()
 
     if (music->dummy_mode) {
         // No music, no audio: a fixed length of video.
-        submitFrame(nullptr, 0);
-        log_message("Dumped frame " + std::to_string(frame) + " and wrote 0 samples of audio\n");
+        submitFrame(nullptr, 0, "Dumped frame " + std::to_string(frame) + " and wrote 0 samples of audio\n");
         if (frame + 1 >= kSilentDumpFrames)
             endDump();
         return;
@@ -425,9 +423,9 @@ void SceneManager::dumpFrame()
     const std::uint64_t last = std::min<std::uint64_t>((frame + 1ull) * rate / fps, total);
     const std::uint64_t count = last > first ? last - first : 0;
     // An empty song has no slice to write.
-    submitFrame(music->u16_buffer + first * channels, static_cast<int>(count));
-    log_message("Dumped frame " + std::to_string(frame) + " and wrote " +
-                std::to_string(count * channels) + " samples of audio\n");
+    submitFrame(music->u16_buffer + first * channels, static_cast<int>(count),
+                "Dumped frame " + std::to_string(frame) + " and wrote " + std::to_string(count * channels) +
+                    " samples of audio\n");
     // The song's audio is all written: this was the last frame.
     if (last >= total)
         endDump();
@@ -435,30 +433,50 @@ void SceneManager::dumpFrame()
 
 // A frame or its audio could not be written (a full disk): the part is
 // closed with what it holds, so the frames before stay playable, and the
-// dump stops naming the file and the reason.
+// dump stops naming the file and the reason. The failing frame is the last:
+// no frame after it is written, and its line is not logged.
 void SceneManager::stopDump()
 {
+    // The worker has ended before the writer's state is read.
+    delete dumpWriter;
+    dumpWriter = nullptr;
+    pixels = nullptr;
+    dumpedLine.clear();
     const std::string file = aviWriter.part_file_name();
     const int error = aviWriter.write_error();
     aviWriter.close();
-    FATAL_ERROR("Failed to write video file " + file + ": " +
+    FATAL_ERROR("Failed assert success: video file " + file + " not written (" +
                 (error ? std::strerror(error) : "the writer refused the frame") +
-                "; the frames written before it are kept");
+                "); the frames written before it are kept");
 }
 
-void SceneManager::submitFrame(const std::int16_t* audio, int audioFrames)
+void SceneManager::submitFrame(const std::int16_t* audio, int audioFrames, std::string line)
 {
-    // A failed write of the frame before stops the dump here.
-    if (!dumpWriter->submit(audio, audioFrames) || (!skipUnseenWork && !dumpWriter->finish()))
+    if (!dumpWriter->submit(audio, audioFrames))
         stopDump();
+    // The frame before is written.
+    if (!dumpedLine.empty())
+        log_message(dumpedLine);
+    dumpedLine = std::move(line);
+    if (!skipUnseenWork)
+        finishFrame();
+}
+
+void SceneManager::finishFrame()
+{
+    if (!dumpWriter->finish())
+        stopDump();
+    if (!dumpedLine.empty())
+        log_message(dumpedLine);
+    dumpedLine.clear();
 }
 
 void SceneManager::endDump()
 {
     if (VelmoSystem::quitPosted)
         return;
-    if (dumpWriter && !dumpWriter->finish())
-        stopDump();
+    if (dumpWriter)
+        finishFrame();
     PostQuitMessage(0);
     VelmoSystem::quitPosted = true;
     log_message("  Finished dumping, quit event posted\n");

@@ -6,6 +6,7 @@
 // of their tracks, the overlay scene, and in dump mode the AVI frame with its
 // slice of audio.
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -74,8 +75,12 @@ public:
     std::uint32_t samplesPerFrame = 0;
     // The frame being read back in dump mode (a buffer of the dump writer).
     std::uint8_t* pixels;
-    // Compresses and writes each dumped frame while the next is drawn.
+    // Compresses and writes each dumped frame while the next is drawn; null
+    // once the dump has stopped.
     DumpWriter* dumpWriter = nullptr;
+    // The "Dumped frame" log line of the frame in writing, written once the
+    // frame is known to be written (empty when none is waiting).
+    std::string dumpedLine;
     // On: the frame leaves out work that cannot change a pixel (clears that
     // a full-screen pass overwrites, mip chains nobody samples, the overlay
     // step when "ActiveScene4rd" names no scene), and a dumped frame is
@@ -101,8 +106,13 @@ private:
     // Draws fbo into the letterboxed view, blended over it or not.
     void drawToView(FBO* fbo, bool blend);
     void dumpFrame();
-    // Hands the frame read back into pixels and its audio to the dump writer.
-    void submitFrame(const std::int16_t* audio, int audioFrames);
+    // Hands the frame read back into pixels and its audio to the dump writer;
+    // line is logged once the frame is written. A failed write of the frame
+    // before stops the dump there.
+    void submitFrame(const std::int16_t* audio, int audioFrames, std::string line);
+    // Waits for the frame in writing and logs its line; a failed write stops
+    // the dump.
+    void finishFrame();
     void endDump();
     [[noreturn]] void stopDump();
 };

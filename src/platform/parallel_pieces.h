@@ -1,6 +1,8 @@
 #pragma once
 // Runs job(0) .. job(pieces - 1), each on a thread of its own except the
-// last, which runs on the calling thread; returns when all are done.
+// last, which runs on the calling thread; returns when all are done. A
+// thread that cannot start, or a piece that throws (out of memory), is a
+// fatal error once the pieces already running have ended.
 #include <cstddef>
 #include <functional>
 

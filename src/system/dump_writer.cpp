@@ -27,12 +27,12 @@ void DumpWriter::wait_idle(std::unique_lock<std::mutex>& lock)
 
 bool DumpWriter::submit(const std::int16_t* samples, int count)
 {
-    bool ok;
     {
         std::unique_lock lock(mutex);
         wait_idle(lock);
-        ok = !failed;
-        failed = false;
+        // After a failure nothing more is written: the dump stops there.
+        if (failed)
+            return false;
         frame = buffers[next].data();
         audio = samples;
         audioFrames = samples ? count : 0;
@@ -40,16 +40,14 @@ bool DumpWriter::submit(const std::int16_t* samples, int count)
     }
     changed.notify_all();
     next = 1 - next;
-    return ok;
+    return true;
 }
 
 bool DumpWriter::finish()
 {
     std::unique_lock lock(mutex);
     wait_idle(lock);
-    const bool ok = !failed;
-    failed = false;
-    return ok;
+    return !failed;
 }
 
 void DumpWriter::work()

@@ -2,8 +2,8 @@
 // The video dump's frames written on a worker thread: while the next frame is
 // drawn, the last one read back is compressed and written with its slice of
 // audio, in order, through the AVI writer. The file holds the same bytes as
-// when each frame is written at once; a failed write is reported by the
-// next submit() or by finish().
+// when each frame is written at once. A failed write is reported by the next
+// submit() or by finish(), and no frame is written after it.
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -27,10 +27,11 @@ public:
     // Hands over the frame in frame_buffer() and audioFrames sample frames
     // of audio (none when audio is null or audioFrames is 0; the samples must
     // stay valid until the next submit() or finish() returns). Waits for the
-    // frame before it first: false when that frame's writing failed.
+    // frame before it first: false, and this frame is not written, when a
+    // write has failed.
     bool submit(const std::int16_t* audio, int audioFrames);
-    // Waits for the frame in writing; false when its writing failed, or an
-    // earlier failure was not yet reported.
+    // Waits for the frame in writing; false when a write has failed. The AVI
+    // writer is not used by this object once it returns.
     bool finish();
 
 private:

@@ -2,6 +2,7 @@
 // bytes as frames written one at a time, and a failed write is reported.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,7 @@
 #include "platform/audio_waveformat.h"
 #include "platform/avifile.h"
 #include "platform/aviwriter.h"
+#include "support/file_size_limit.h"
 #include "system/dump_writer.h"
 
 namespace fs = std::filesystem;
@@ -111,7 +113,7 @@ TEST_F(DumpWriterTest, WritesTheSameFileAsFramesWrittenAtOnce)
     EXPECT_TRUE(direct == queued) << "sizes " << direct.size() << " and " << queued.size();
 }
 
-TEST_F(DumpWriterTest, AFailedWriteIsReportedByTheNextSubmitOrByFinish)
+TEST_F(DumpWriterTest, AFailedWriteIsReportedByTheNextSubmitAndByFinish)
 {
     AVIWriter unopened;  // no file: every frame fails
     DumpWriter queue(&unopened, kWidth * kHeight * 3);
@@ -119,8 +121,43 @@ TEST_F(DumpWriterTest, AFailedWriteIsReportedByTheNextSubmitOrByFinish)
     EXPECT_TRUE(queue.submit(nullptr, 0));  // nothing written before it
     fill_frame(queue.frame_buffer(), 1);
     EXPECT_FALSE(queue.submit(nullptr, 0));  // frame 0 failed
-    EXPECT_FALSE(queue.finish());            // frame 1 failed
-    EXPECT_TRUE(queue.finish());             // each failure is told once
+    EXPECT_FALSE(queue.finish());            // and stays failed
+    EXPECT_FALSE(queue.submit(nullptr, 0));
+    EXPECT_FALSE(queue.finish());
+}
+
+// A disk that fills up (a file size limit stands in for it): the frame whose
+// write fails is the last one handed to the writer. Its failure is reported
+// by the submit of the frame after it, which is not written, and the
+// writer's state can then be read while nothing else uses it.
+TEST_F(DumpWriterTest, NoFrameIsWrittenAfterAFailedOne)
+{
+    AVIWriter writer;
+    const WAVEFORMATEX format = stereo_format();
+    ASSERT_TRUE(writer.open((dir / "full.avi").string().c_str(), 30.0f, 0, 100));
+    writer.set_size(kWidth, kHeight);
+    writer.set_audio_format(&format);
+    DumpWriter queue(&writer, kWidth * kHeight * 3);
+    // Room for about a dozen uncompressed frames with their audio.
+    const testsupport::FileSizeLimit full(200000);
+    ASSERT_TRUE(full.ok);
+    int submitted = 0;
+    while (submitted < 10000) {
+        fill_frame(queue.frame_buffer(), submitted);
+        if (!queue.submit(audio.data(), 1470))
+            break;
+        ++submitted;
+    }
+    ASSERT_LT(submitted, 10000) << "the full disk never failed a write";
+    ASSERT_GT(submitted, 1) << "the file failed at once";
+    // Frames 0 to submitted - 1 were handed over; the last of them failed.
+    EXPECT_EQ(writer.frames, submitted);
+    EXPECT_EQ(writer.write_error(), EFBIG);
+    EXPECT_FALSE(queue.finish());
+    EXPECT_FALSE(queue.submit(audio.data(), 1470));
+    EXPECT_FALSE(queue.finish());
+    EXPECT_EQ(writer.frames, submitted);
+    writer.close();
 }
 
 }  // namespace

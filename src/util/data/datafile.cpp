@@ -109,7 +109,7 @@ std::vector<std::uint8_t> write_chunk_stream(const std::string& fileName)
         FATAL_ERROR("Negative or zero file length: " + std::to_string(length));
     // The block's sizes are 32-bit ints.
     if (static_cast<std::uint64_t>(HuffmanCodec::max_packed_size(static_cast<std::uint64_t>(length))) > INT32_MAX)
-        FATAL_ERROR("Failed to allocate memory for data buffer loading: " + std::to_string(length) +
+        FATAL_ERROR("Failed to allocate memory for data buffer loading " + fileName + ": " + std::to_string(length) +
                     " bytes of files are too many for one data file");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
     if (std::fread(bytes.data(), 1, bytes.size(), tmp.get()) != bytes.size())
@@ -242,7 +242,7 @@ void read_datafile(const char* fileName)
     bool notRegular = false;
     FilePtr f = open_regular_file(fileName, "rb", &notRegular);
     if (notRegular)
-        FATAL_ERROR("Failed to open data file " + name + " for reading: it is not a regular file.\n");
+        FATAL_ERROR("Failed to open data file " + name + " for reading.\n(it is not a regular file)");
     if (!f)
         FATAL_ERROR("Failed to open data file " + name + " for reading.\n");
     const long length = file_length(f.get());

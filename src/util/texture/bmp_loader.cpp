@@ -30,8 +30,8 @@ bool load_bmp(Texture* tex, const char* file)
     const int code = raster->read_bmp(file);
     if (code != 0) {
         delete raster;
-        FATAL_ERROR(std::string("Failed reading ") + file + ", error code " + std::to_string(code) + " (" +
-                    bmp_problem(code) + ")\n");
+        FATAL_ERROR(std::string("Failed reading ") + file + ", error code " + std::to_string(code) + "\n(" +
+                    bmp_problem(code) + ")");
     }
     return raster_to_texture(tex, raster, __FILE__, __LINE__);
 }

@@ -197,7 +197,7 @@ TEST_F(DataLayerTest, GzipFileDecompressesAndWriteModeRecordsTheDecompressedByte
 struct BadGzip {
     const char* what;
     std::string bytes;
-    const char* message; // pattern of the fatal message; @ stands for the path
+    std::string message; // pattern of the fatal message; @ stands for the path
 };
 
 TEST_F(DataLayerTest, BadGzipFilesAreFatalWithoutWildAllocation)
@@ -211,20 +211,31 @@ TEST_F(DataLayerTest, BadGzipFilesAreFatalWithoutWildAllocation)
     };
     std::string badData = good;
     badData[12] = static_cast<char>(badData[12] ^ 0x55);
+    // Half of a longer stream, then its own trailer: the data ends early.
+    std::string text;
+    for (int i = 0; i < 400; ++i)
+        text += std::to_string(i * i * 7919) + " ";
+    const std::string longer = gzip_bytes(text);
+    const std::string halfStream = longer.substr(0, longer.size() / 2) + longer.substr(longer.size() - 8);
     std::string badCrc = good;
     badCrc[badCrc.size() - 6] = static_cast<char>(badCrc[badCrc.size() - 6] ^ 1);
-    // Each says what is wrong: zlib's reason, a cut-short stream or data past the trailer's length.
-    const char* mismatch = R"((Something went wrong reading from @, we got return value -1: [a-z].+|\(gzip\) @ is cut short: it holds \d+ of the \d+ decompressed bytes its trailer claims \(.+\)\n|\(gzip\) @ holds more than the \d+ decompressed bytes its trailer claims\n))";
+    // Each says what is wrong, after the loader's own words: zlib's reason, a
+    // cut-short stream or data past the trailer's length.
+    const char* mismatch = R"((Something went wrong reading from @, we got return value -1: [a-z].+|\[TODO/FIXME\] \(gzip\) flength of \d+ does not match \d+\n\(@ is cut short: .+\)|\[TODO/FIXME\] \(gzip\) flength of \d+ does not match \d+\n\(@ holds more decompressed bytes than its trailer claims\)))";
+    const std::string halfLength = std::to_string(text.size());
     const BadGzip cases[] = {
         {"17 bytes", good.substr(0, 17), "@ is not a gzip file: 17 bytes, a gzip file has at least 18"},
         {"plain text", "this is not compressed at all", "@ is not a gzip file: it does not start with the gzip signature"},
         {"claims 4 GiB", with_trailer(0xffffffffu), R"(\(gzip\) @ claims 4294967295 decompressed bytes, more than its \d+ bytes can hold)"},
         {"claims more than deflate can give", with_trailer(200000), R"(\(gzip\) @ claims 200000 decompressed bytes, more than its \d+ bytes can hold)"},
-        {"trailer too small", with_trailer(10), mismatch},
-        {"trailer too large", with_trailer(40), mismatch},
-        {"damaged deflate data", badData, mismatch},
-        {"damaged check value", badCrc, mismatch},
-        {"two members, trailer of the second", good + gzip_bytes("x"), mismatch},
+        {"trailer too small", with_trailer(10), "Something went wrong reading from @, we got return value -1: incorrect length check"},
+        {"trailer too large", with_trailer(40), "Something went wrong reading from @, we got return value -1: incorrect length check"},
+        {"damaged deflate data", badData, "Something went wrong reading from @, we got return value -1: [a-z].+"},
+        {"damaged check value", badCrc, "Something went wrong reading from @, we got return value -1: incorrect data check"},
+        {"two members, trailer of the second", good + gzip_bytes("x"),
+         R"(\[TODO/FIXME\] \(gzip\) flength of 1 does not match 35\n\(@ holds more decompressed bytes than its trailer claims\))"},
+        {"half of the stream", halfStream,
+         R"(\[TODO/FIXME\] \(gzip\) flength of )" + halfLength + R"( does not match \d+\n\(@ is cut short: .+\))"},
         {"cut off", good.substr(0, good.size() - 9) + good.substr(good.size() - 4), mismatch},
         {"empty content", gzip_bytes(""), "Something went wrong reading from @, we got return value 0: it holds no data"},
     };
@@ -249,8 +260,8 @@ TEST_F(DataLayerTest, GzipRegressionFilesStopWithTheirFatalErrors)
         {"huge_isize.gz", R"(\(gzip\) @ claims \d+ decompressed bytes, more than its 73 bytes can hold)"},
         {"isize_too_small.gz", "Something went wrong reading from @, we got return value -1: incorrect length check"},
         {"bad_crc.gz", "Something went wrong reading from @, we got return value -1: incorrect data check"},
-        {"two_members.gz", R"(\(gzip\) @ holds more than the 1 decompressed bytes its trailer claims\n)"},
-        {"cut_in_the_middle.gz", R"((Something went wrong reading from @, we got return value -?\d+: .+|\(gzip\) @ is cut short: .*)\n?)"},
+        {"two_members.gz", R"(\[TODO/FIXME\] \(gzip\) flength of 1 does not match \d+\n\(@ holds more decompressed bytes than its trailer claims\))"},
+        {"cut_in_the_middle.gz", R"(Something went wrong reading from @, we got return value -?\d+: .+|\[TODO/FIXME\] \(gzip\) flength of \d+ does not match \d+\n\(@ is cut short: .+\))"},
     };
     for (const auto& [file, message] : cases) {
         const std::string p = std::string(VELMO_SOURCE_DIR) + "/fuzz/regressions/gzip/" + file;

@@ -233,9 +233,9 @@ TEST_F(DatafileTest, MissingOrEmptyFileIsFatal)
     // A FIFO would block start-up until something writes into it.
     ASSERT_EQ(mkfifo(path("fifo.vlm").c_str(), 0600), 0);
     EXPECT_EQ(fatal_message([&] { read(path("fifo.vlm")); }),
-              "Failed to open data file " + path("fifo.vlm") + " for reading: it is not a regular file.\n");
+              "Failed to open data file " + path("fifo.vlm") + " for reading.\n(it is not a regular file)");
     EXPECT_EQ(fatal_message([&] { read("/dev/zero"); }),
-              "Failed to open data file /dev/zero for reading: it is not a regular file.\n");
+              "Failed to open data file /dev/zero for reading.\n(it is not a regular file)");
 }
 
 // The crafted bad files kept beside the fuzz targets: each stops with its

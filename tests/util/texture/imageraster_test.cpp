@@ -109,7 +109,7 @@ TEST_F(RasterImages, BmpWidthsOneToFiveWithAndWithoutImageSizeField)
 TEST_F(RasterImages, BmpErrorCodes)
 {
     const Bytes rgb = rgb_picture(2, 2);
-    // The reason each code's message gives.
+    // The reason each code's message gives after the loader's own words.
     const std::string kProblem[5] = {"", "the file cannot be read", "not an uncompressed 24-bit picture of a usable size",
                                      "its pixel data starts or ends past the end of the file", "the file is cut short"};
     struct Case {
@@ -149,12 +149,12 @@ TEST_F(RasterImages, BmpErrorCodes)
         imgtest::write_file(file, bytes);
         Texture tex;
         EXPECT_EQ(fatal_message([&] { load_bmp(&tex, file.c_str()); }),
-                  "Failed reading " + file + ", error code " + std::to_string(c.code) + " (" + kProblem[c.code] + ")\n")
+                  "Failed reading " + file + ", error code " + std::to_string(c.code) + "\n(" + kProblem[c.code] + ")")
             << c.name;
     }
     Texture tex;
     EXPECT_EQ(fatal_message([&] { load_bmp(&tex, path("missing.bmp").c_str()); }),
-              "Failed reading " + path("missing.bmp") + ", error code 1 (the file cannot be read)\n");
+              "Failed reading " + path("missing.bmp") + ", error code 1\n(the file cannot be read)");
 }
 
 TEST_F(RasterImages, JpegKindsAgainstReference)
