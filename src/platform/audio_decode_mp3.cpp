@@ -59,7 +59,7 @@ std::string noFrameReason(const std::uint8_t* data, std::size_t size)
             tag = tag + (static_cast<std::size_t>(data[i] & 0x7f) << (7 * (9 - i)));
         if (data[5] & 0x10)
             tag += 10; // a footer
-        if (tag >= size)
+        if (tag > size)
             reason += " (its ID3 tag claims " + std::to_string(tag) + " bytes, the file holds " +
                       std::to_string(size) + ")";
         else
