@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/audio_decode.h"
@@ -78,6 +79,7 @@ DWORD nextHandle = 0x10000;
 Device device;
 bool initialised = false;
 int lastError = BASS_OK;
+std::string lastDecodeFailure;
 
 bool fail(int code)
 {
@@ -281,6 +283,11 @@ const char* audio_driver_name()
     return device.driver.c_str();
 }
 
+const char* audio_decode_failure()
+{
+    return lastDecodeFailure.c_str();
+}
+
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags)
 {
     if (!initialised)
@@ -308,8 +315,10 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     }
     if (!twin) {
         auto decoded = std::make_shared<DecodedAudio>();
-        if (!audio_decode(bytes, static_cast<std::size_t>(length), decoded.get()))
+        if (!audio_decode(bytes, static_cast<std::size_t>(length), decoded.get())) {
+            lastDecodeFailure = decoded->failure;
             return fail(BASS_ERROR_FILEFORM), 0;
+        }
         stream->samples = std::shared_ptr<const AudioSamples>(decoded, &decoded->samples);
         stream->channels = static_cast<DWORD>(decoded->channels);
         stream->rate = static_cast<DWORD>(decoded->rate);

@@ -120,3 +120,7 @@ DWORD BASS_ChannelFlags(DWORD handle, DWORD flags, DWORD mask);
 // Which SDL audio driver the open device uses ("dummy" without a device);
 // empty when the device is closed.
 const char* audio_driver_name();
+
+// Why the last BASS_StreamCreateFile that failed with BASS_ERROR_FILEFORM
+// could not decode its bytes ("no MP3 audio frame found", ...).
+const char* audio_decode_failure();

@@ -2,35 +2,18 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
+#include <string>
 #include <vector>
 
-#include <mpg123.h>
 #include <vorbis/vorbisfile.h>
 
+#include "platform/audio_decode_common.h"
+#include "platform/audio_decode_mp3.h"
 #include "platform/parallel_pieces.h"
 
 namespace {
 
-// The music object counts a song's 16-bit samples in 32 bits: a stream that
-// decodes to more is refused instead of being decoded on into memory.
-constexpr std::size_t kMaxSamples = 0xFFFFFFFFu;
-// The most 16-bit samples one byte of a compressed stream is taken to hold
-// when memory is set aside ahead of decoding; a stream's claimed length is
-// only a hint, and a longer stream grows its buffer as it decodes.
-constexpr std::size_t kReservePerByte = 64;
-
-// Appends n bytes of 16-bit samples; false when the song would grow too long.
-bool append_samples(DecodedAudio* out, const void* bytes, std::size_t n)
-{
-    const std::size_t count = n / 2;
-    const std::size_t at = out->samples.size();
-    if (count > kMaxSamples - at)
-        return false;
-    out->samples.resize(at + count);
-    std::memcpy(out->samples.data() + at, bytes, count * 2);
-    return true;
-}
+using namespace audio_decode_detail;
 
 struct MemoryFile {
     const std::uint8_t* data;
@@ -175,7 +158,19 @@ bool decodeVorbisInPieces(const std::uint8_t* data, std::size_t size, OggVorbis_
     // a longer one has the rest of its samples after it.
     out->samples.resize(count - rest.size());
     out->samples.insert(out->samples.end(), rest.begin(), rest.end());
+    out->pieces = pieces;
     return true;
+}
+
+// Why ov_open refused the stream.
+std::string openFailure(int code)
+{
+    switch (code) {
+    case OV_ENOTVORBIS: return "its OGG stream holds no Vorbis audio";
+    case OV_EBADHEADER: return "its Vorbis headers are damaged";
+    case OV_EVERSION: return "its Vorbis version is not supported";
+    default: return "its OGG stream cannot be read (it is cut short or damaged)";
+    }
 }
 
 bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces)
@@ -183,12 +178,13 @@ bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out,
     MemoryFile file{data, size, 0};
     OggVorbis_File vf;
     const ov_callbacks callbacks = kMemoryCallbacks;
-    if (ov_open_callbacks(&file, &vf, nullptr, 0, callbacks) != 0)
-        return false;
+    const int opened = ov_open_callbacks(&file, &vf, nullptr, 0, callbacks);
+    if (opened != 0)
+        return decode_failed(out, openFailure(opened));
     const vorbis_info* info = ov_info(&vf, -1);
     if (!info || info->channels < 1) {
         ov_clear(&vf);
-        return false;
+        return decode_failed(out, "its Vorbis stream has no channels");
     }
     out->channels = info->channels;
     out->rate = static_cast<int>(info->rate);
@@ -217,74 +213,22 @@ bool decodeVorbis(const std::uint8_t* data, std::size_t size, DecodedAudio* out,
         if (n == OV_HOLE)
             continue;
         if (n < 0) {
-            ok = false;
+            ok = decode_failed(out, "its Vorbis stream is damaged after " +
+                                        std::to_string(out->samples.size() / static_cast<std::size_t>(out->channels)) +
+                                        " sample frames");
             break;
         }
         if (!append_samples(out, buffer, static_cast<std::size_t>(n))) {
-            ok = false;
+            ok = decode_failed(out, tooLongReason());
             break;
         }
     }
     ov_clear(&vf);
     const std::size_t frame = static_cast<std::size_t>(out->channels);
     out->samples.resize(out->samples.size() / frame * frame);
-    return ok && !out->samples.empty();
-}
-
-bool decodeMp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
-{
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { mpg123_init(); });
-    int error = 0;
-    mpg123_handle* mh = mpg123_new(nullptr, &error);
-    if (!mh)
-        return false;
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    mpg123_format_none(mh);
-    const long* rates = nullptr;
-    std::size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    for (std::size_t i = 0; i < rateCount; ++i)
-        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open_feed(mh) != MPG123_OK || mpg123_feed(mh, data, size) != MPG123_OK) {
-        mpg123_delete(mh);
-        return false;
-    }
-    unsigned char buffer[16384];
-    bool haveFormat = false;
-    bool ok = true;
-    while (true) {
-        std::size_t done = 0;
-        const int result = mpg123_read(mh, buffer, sizeof buffer, &done);
-        if (result == MPG123_NEW_FORMAT) {
-            long rate = 0;
-            int channels = 0, encoding = 0;
-            mpg123_getformat(mh, &rate, &channels, &encoding);
-            if (haveFormat && (rate != out->rate || channels != out->channels)) {
-                ok = false;
-                break;
-            }
-            out->rate = static_cast<int>(rate);
-            out->channels = channels;
-            haveFormat = true;
-        }
-        if (done > 0 && !append_samples(out, buffer, done)) {
-            ok = false;
-            break;
-        }
-        if (result == MPG123_NEED_MORE || result == MPG123_DONE)
-            break;
-        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
-            ok = false;
-            break;
-        }
-    }
-    mpg123_delete(mh);
-    if (!haveFormat || out->channels < 1)
-        return false;
-    const std::size_t frame = static_cast<std::size_t>(out->channels);
-    out->samples.resize(out->samples.size() / frame * frame);
-    return ok && !out->samples.empty();
+    if (ok && out->samples.empty())
+        return decode_failed(out, "its Vorbis stream holds no samples");
+    return ok;
 }
 
 } // namespace
@@ -292,13 +236,16 @@ bool decodeMp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
 bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces)
 {
     *out = DecodedAudio{};
-    if (!data || size < 4)
-        return false;
+    if (!data || size == 0)
+        return decode_failed(out, "the file is empty");
+    if (size < 4)
+        return decode_failed(out, "the file holds only " + std::to_string(size) + " bytes");
     if (std::memcmp(data, "OggS", 4) == 0)
         return decodeVorbis(data, size, out, inPieces);
     const bool id3 = std::memcmp(data, "ID3", 3) == 0;
     const bool frameSync = data[0] == 0xFF && (data[1] & 0xE0) == 0xE0;
     if (id3 || frameSync)
-        return decodeMp3(data, size, out);
-    return false;
+        return decode_mp3(data, size, out, inPieces);
+    return decode_failed(out, "it is neither an OGG stream (no \"OggS\" page) nor an MP3 stream (no ID3 tag or "
+                              "frame sync at its start)");
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -38,8 +39,12 @@ struct DecodedAudio {
     int channels = 0;
     int rate = 0;
     bool isOgg = false;
+    std::size_t pieces = 1; // how many pieces it was decoded in
+    // Why the bytes could not be decoded, when audio_decode returns false
+    // ("no MP3 audio frame found", ...).
+    std::string failure;
 };
 
-// A long OGG song is decoded in pieces on several threads (the samples are
-// the same as decoded in one go, which inPieces false does).
+// A long song (OGG or MP3) is decoded in pieces on several threads (the
+// samples are the same as decoded in one go, which inPieces false does).
 bool audio_decode(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces = true);

@@ -1,17 +1,24 @@
 // Start-up work done in pieces on several threads gives the same samples as
-// done in one go: the OGG decode of a long song, and the conversion of a
-// whole song to float.
+// done in one go: the OGG and MP3 decodes of a long song, and the conversion
+// of a whole song to float.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/audio.h"
 #include "platform/audio_decode.h"
+#include "platform/audio_decode_mp3.h"
 #include "support/audio_fixtures.h"
 
 namespace {
@@ -71,6 +78,125 @@ TEST(ParallelDecode, ASongLongerOrShorterThanItClaimsGivesTheSamplesOfOneGo)
         ASSERT_TRUE(audio_decode(crafted.data(), crafted.size(), &pieces, true));
         ASSERT_EQ(pieces.samples.size(), whole.samples.size());
         EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.end(), pieces.samples.begin()));
+    }
+}
+
+// A busy stereo song of `seconds` at 44.1 kHz: a chord a beat with a
+// decaying envelope, noise hits, a sweep, and a silent bar in every four
+// (the encoder's bit reservoir fills and drains; piece boundaries fall
+// into loud and silent stretches alike).
+std::vector<short> busy_song(double seconds, int channels = 2)
+{
+    const int rate = 44100;
+    const std::size_t frames = static_cast<std::size_t>(seconds * rate);
+    std::vector<short> samples(frames * static_cast<std::size_t>(channels));
+    std::uint32_t noise = 12345;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const int beat = static_cast<int>(t * 2.0);
+        const double inBeat = t * 2.0 - beat;
+        double v = 0.0;
+        if (beat / 4 % 4 != 3) {
+            const double root = 110.0 * std::pow(2.0, (beat % 7) / 12.0);
+            v = 0.25 * std::exp(-3.0 * inBeat) *
+                (std::sin(2 * M_PI * root * t) + std::sin(2 * M_PI * root * 1.26 * t) + std::sin(2 * M_PI * root * 1.5 * t));
+            noise = noise * 1664525u + 1013904223u;
+            if (beat % 2 == 1)
+                v += 0.4 * std::exp(-12.0 * inBeat) * (static_cast<double>(noise >> 8) / (1 << 24) - 0.5);
+            v += 0.1 * std::sin(2 * M_PI * (200.0 + 3000.0 * inBeat) * t);
+        }
+        for (int c = 0; c < channels; ++c)
+            samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)] =
+                static_cast<short>(std::lround(std::clamp(v * (c == 0 ? 1.0 : 0.8), -1.0, 1.0) * 32767.0));
+    }
+    return samples;
+}
+
+// The song encoded by lame with `options` ("-q 2 -b 160" is how tools/compose
+// encodes a song without note data).
+std::vector<unsigned char> lame(const std::vector<short>& samples, int channels, const std::string& options)
+{
+    const std::string base = std::string(VELMO_BINARY_DIR) + "/parallel_decode_" + std::to_string(getpid());
+    write_wav(base + ".wav", samples, channels, 44100);
+    const std::string command = "lame --quiet " + options + " '" + base + ".wav' '" + base + ".mp3'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    std::vector<unsigned char> bytes = read_file(base + ".mp3");
+    std::remove((base + ".wav").c_str());
+    std::remove((base + ".mp3").c_str());
+    return bytes;
+}
+
+struct Mp3Song {
+    const char* name;
+    std::vector<unsigned char> (*bytes)();
+    bool inPieces; // long enough, and laid out so that it can be decoded in pieces
+};
+
+const Mp3Song kMp3Songs[] = {
+    {"Lantern, production 1's song",
+     [] { return read_file(std::string(VELMO_SOURCE_DIR) + "/data/music/Tressal_-_Lantern.mp3"); }, true},
+    {"30 s encoded as tools/compose does", [] { return lame(busy_song(30.0), 2, "-q 2 -b 160"); }, true},
+    {"30 s at a variable bit rate", [] { return lame(busy_song(30.0), 2, "-V 2"); }, true},
+    {"30 s at 64 kbit/s, small frames", [] { return lame(busy_song(30.0), 2, "-b 64 --resample 44.1"); }, true},
+    // Decoded whole: the decoder's mono and MPEG-2 synthesis round by the
+    // frame it started on.
+    {"30 s mono", [] { return lame(busy_song(30.0, 1), 1, "-q 2 -b 160"); }, false},
+    {"30 s at 22.05 kHz (MPEG-2)", [] { return lame(busy_song(30.0), 2, "-b 64 --resample 22.05"); }, false},
+    {"a very short song (0.05 s)", [] { return lame(busy_song(0.05), 2, "-q 2 -b 160"); }, false},
+    {"a song shorter than one piece (6 s)", [] { return lame(busy_song(6.0), 2, "-q 2 -b 160"); }, false},
+    {"30 s without the encoder's tag", [] { return lame(busy_song(30.0), 2, "-q 2 -b 160 -t"); }, false},
+    {"30 s cut short in its last frame",
+     [] {
+         std::vector<unsigned char> bytes = lame(busy_song(30.0), 2, "-q 2 -b 160");
+         bytes.resize(bytes.size() - 100);
+         return bytes;
+     },
+     false},
+};
+
+// MP3 frames lean on the ones before them (the bit reservoir, the
+// overlapping transforms): each piece starts decoding some frames early and
+// drops them, and the samples are the same as decoded in one go.
+TEST(ParallelDecode, Mp3InPiecesGivesTheSamplesOfOneGo)
+{
+    const bool severalThreads = std::thread::hardware_concurrency() > 1;
+    for (const Mp3Song& song : kMp3Songs) {
+        SCOPED_TRACE(song.name);
+        const std::vector<unsigned char> bytes = song.bytes();
+        ASSERT_GT(bytes.size(), 100u);
+        DecodedAudio whole, pieces;
+        ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &whole, false)) << whole.failure;
+        ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &pieces, true)) << pieces.failure;
+        EXPECT_EQ(whole.pieces, 1u);
+        EXPECT_EQ(pieces.pieces > 1, song.inPieces && severalThreads) << pieces.pieces << " pieces";
+        EXPECT_FALSE(pieces.isOgg);
+        EXPECT_EQ(pieces.channels, whole.channels);
+        EXPECT_EQ(pieces.rate, whole.rate);
+        ASSERT_EQ(pieces.samples.size(), whole.samples.size());
+        std::size_t first = 0;
+        while (first < whole.samples.size() && pieces.samples[first] == whole.samples[first])
+            ++first;
+        EXPECT_EQ(first, whole.samples.size()) << "first differing sample value";
+    }
+}
+
+// Whatever frame a piece starts on, its samples are the one-go decode's: the
+// boundaries of 2 to 12 pieces fall on frames of every position.
+TEST(ParallelDecode, Mp3PiecesStartingOnAnyFrameGiveTheSamplesOfOneGo)
+{
+    for (const char* options : {"-q 2 -b 160", "-b 64 --resample 44.1"}) {
+        SCOPED_TRACE(options);
+        const std::vector<unsigned char> bytes = lame(busy_song(30.0), 2, options);
+        DecodedAudio whole;
+        ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &whole, false)) << whole.failure;
+        for (std::size_t count = 2; count <= 12; ++count) {
+            SCOPED_TRACE(count);
+            DecodedAudio pieces;
+            ASSERT_TRUE(decode_mp3_in_pieces(bytes.data(), bytes.size(), &pieces, count));
+            EXPECT_EQ(pieces.pieces, count);
+            ASSERT_EQ(pieces.samples.size(), whole.samples.size());
+            EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.end(), pieces.samples.begin()));
+        }
     }
 }
 

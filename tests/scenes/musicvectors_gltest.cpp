@@ -242,7 +242,8 @@ TEST_F(MusicVectorsLifeTest, MissingNoteTrackIsFatal) {
         scene.draw();
         ADD_FAILURE() << "no fatal error";
     } catch (const FatalErrorException& e) {
-        EXPECT_STREQ(e.what(), "Could not find track Ruff Kit");
+        EXPECT_STREQ(e.what(), "Could not find track Ruff Kit\nthe note data: no note track of that name; its tracks "
+                               "are \"Other Kit\"");
     }
 }
 

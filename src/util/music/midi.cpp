@@ -1,6 +1,7 @@
 #include "util/music/midi.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -44,10 +45,14 @@ MidiFile::MidiFile(std::string path)
     readBigEndian(&p, 2); // format: 0 and 1 are read alike
     const std::uint32_t trackCount = readBigEndian(&p, 2);
     const std::uint32_t division = readBigEndian(&p, 2);
-    if (division & 0x8000)
-        FATAL_ERROR("SMPTE time division is not supported");
+    if (division & 0x8000) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(division));
+        FATAL_ERROR("SMPTE time division is not supported\n" + path + ": its header counts time in SMPTE frames (" +
+                    hex + "), not in ticks per quarter note");
+    }
     if (division == 0)
-        FATAL_ERROR("MIDI time division is 0");
+        FATAL_ERROR("MIDI time division is 0\n" + path + ": its header gives 0 ticks per quarter note");
     for (std::uint32_t i = 0; i < trackCount; ++i)
         p = parseTrack(p, division);
 }

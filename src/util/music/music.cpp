@@ -10,10 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <type_traits>
 
 #include <tinyxml.h>
 
+#include "platform/audio.h"
 #include "platform/large_buffer.h"
 #include "platform/messagebox.h"
 #include "system/fatal_error.h"
@@ -155,6 +157,15 @@ float readSeconds(TiXmlElement* element, float bpm, int* slope)
     return value;
 }
 
+// Why the audio library made no stream of a song's bytes.
+std::string streamFailure()
+{
+    const int code = BASS_ErrorGetCode();
+    if (code == BASS_ERROR_FILEFORM)
+        return audio_decode_failure();
+    return "the audio library's error code " + std::to_string(code);
+}
+
 void deleteModulator(Modulator* modulator)
 {
     switch (modulator->getType()) {
@@ -259,13 +270,13 @@ void Music::loadStream(std::string fileName)
 
     chan = BASS_StreamCreateFile(TRUE, fileBytes, 0, static_cast<QWORD>(size), BASS_SAMPLE_LOOP | BASS_STREAM_PRESCAN);
     if (!chan)
-        FATAL_ERROR("FAiled to create stream chan!");
+        FATAL_ERROR("FAiled to create stream chan!\n" + fileName + ": " + streamFailure());
     song_length = static_cast<std::int32_t>(BASS_ChannelBytes2Seconds(chan, BASS_ChannelGetLength(chan, BASS_POS_BYTE)));
 
     chan_decode = BASS_StreamCreateFile(TRUE, fileBytes, 0, static_cast<QWORD>(size),
                                         BASS_STREAM_DECODE | BASS_STREAM_PRESCAN | BASS_ASYNCFILE);
     if (!chan_decode)
-        FATAL_ERROR("Failed to create stream chan_decode!");
+        FATAL_ERROR("Failed to create stream chan_decode!\n" + fileName + ": " + streamFailure());
     const QWORD length = BASS_ChannelGetLength(chan_decode, BASS_POS_BYTE);
 
     BASS_CHANNELINFO info{};
@@ -280,8 +291,9 @@ void Music::loadStream(std::string fileName)
     waveFormat.cbSize = 0;
     // Only 16-bit stereo is played; the messages show both sides as written.
     if (info.chans != 2)
-        FATAL_ERROR("Failed assert info.chans == 2\n info.chans is " + std::to_string(info.chans) +
-                    "\n 2 is 2");
+        FATAL_ERROR("Failed assert info.chans == 2\n info.chans is " + std::to_string(info.chans) + "\n 2 is 2\n" +
+                    fileName + ": the song has " + std::to_string(info.chans) +
+                    (info.chans == 1 ? " channel" : " channels") + "; only stereo songs are played");
     if ((info.flags & BASS_SAMPLE_8BITS) != 0)
         FATAL_ERROR("Failed assert ( info.flags & BASS_SAMPLE_8BITS ) == false\n ( info.flags & BASS_SAMPLE_8BITS ) is " +
                     std::to_string(info.flags & BASS_SAMPLE_8BITS) + "\n false is 0");
@@ -338,7 +350,8 @@ void Music::loadDescription(std::string path)
     if (!noteFile)
         noteFile = root->Attribute("mididata_filename");
     if (!noteFile)
-        FATAL_ERROR("Can't find valid note data file!");
+        FATAL_ERROR("Can't find valid note data file!\n" + path +
+                    ": its <modulators> element has neither a notedata_filename nor a mididata_filename attribute");
     const std::string ext = extensionOf(noteFile);
     if (ext == ".mid")
         loadMidiNotes(directory + noteFile);
@@ -365,7 +378,7 @@ void Music::loadModulators(TiXmlElement* first, std::string directory)
                 break;
             }
         if (!track)
-            FATAL_ERROR(std::string("Could not find track ") + association);
+            FATAL_ERROR(std::string("Could not find track ") + association + missing_track_context(*noteData));
 
         if (TiXmlElement* lfo = binding->FirstChildElement("lfo")) {
             const std::string waveText = textOf(requireChild(lfo, "wave", "lfo_element"));

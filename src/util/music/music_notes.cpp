@@ -123,7 +123,7 @@ int Music::trackIndexByName(const char* name)
     for (std::size_t i = 0; i < noteData->tracks.size(); ++i)
         if (std::strcmp(noteData->tracks[i].name.c_str(), name) == 0)
             return static_cast<int>(i);
-    FATAL_ERROR(std::string("Could not find track ") + name);
+    FATAL_ERROR(std::string("Could not find track ") + name + missing_track_context(*noteData));
 }
 
 std::vector<bool> Music::getNoteStatesByName(const char* name)

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "system/fatal_error.h"
 
@@ -16,7 +18,22 @@ ControllerLane::ControllerLane() = default;
 
 NoteTrack::NoteTrack() : events_read(0), volume(0.78125f), pan(0.5f) {}
 
-NoteData::NoteData(std::string) : tempo(0.0f) {}
+NoteData::NoteData(std::string path) : tempo(0.0f), path(std::move(path)) {}
+
+std::string missing_track_context(const NoteData& data)
+{
+    constexpr std::size_t kNamesShown = 16;
+    std::string context = "\n" + (data.path.empty() ? std::string("the note data") : data.path) +
+                          ": no note track of that name";
+    if (data.tracks.empty())
+        return context + "; it holds no tracks";
+    context += "; its tracks are";
+    for (std::size_t i = 0; i < data.tracks.size() && i < kNamesShown; ++i)
+        context += (i == 0 ? " \"" : ", \"") + data.tracks[i].name + "\"";
+    if (data.tracks.size() > kNamesShown)
+        context += " and " + std::to_string(data.tracks.size() - kNamesShown) + " more";
+    return context;
+}
 
 void require_song_tempo(float tempo, const std::string& source)
 {

@@ -53,7 +53,12 @@ public:
 
     std::vector<NoteTrack> tracks;
     float tempo;
+    std::string path; // the file it was read from, for messages
 };
+
+// What follows "Could not find track <name>" when the note data lacks the
+// track: the file and the names it does hold.
+std::string missing_track_context(const NoteData& data);
 
 // Stops the program unless `tempo` is a tempo a song can have, 1 to 1000
 // BPM: far outside it the music clock's rows leave int's range (and a tempo

@@ -53,9 +53,19 @@ bool TextureCube::load(const char* negx, const char* posx, const char* negy, con
             return false;
     width = tex_array[0].get_width();
     height = tex_array[0].get_height();
+    // Every face must have the first face's size; the message names both.
+    const auto sizes = [&](int i) {
+        const auto size = [&](int f) {
+            return std::string(files[f]) + " is " + std::to_string(tex_array[f].get_width()) + "x" +
+                   std::to_string(tex_array[f].get_height());
+        };
+        return "\n" + size(i) + ", " + size(0) + ": every face of a cube map must have the first face's size";
+    };
     for (int i = 1; i < 6; i++) {
-        VELMO_ASSERT(width == tex_array[i].get_width());
-        VELMO_ASSERT(height == tex_array[i].get_height());
+        if (width != tex_array[i].get_width())
+            FATAL_ERROR("Failed assert width == tex_array[i].get_width()" + sizes(i));
+        if (height != tex_array[i].get_height())
+            FATAL_ERROR("Failed assert height == tex_array[i].get_height()" + sizes(i));
     }
     // OpenGL takes square cube faces only; any other size gives no texture.
     if (width != height)

@@ -136,8 +136,10 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         {{'M', 'T', 'h', 'd', 0, 0, 0, 7, 0, 0, 0, 1, 0, 96}, "  Unknown header info, MIDI file format not recognized\n"},
         {{'R', 'I', 'F', 'F'}, "  Unknown header info, MIDI file format not recognized\n"},
         {h + MidiBytes{'M', 'T', 'r', 'x', 0, 0, 0, 0}, " Could not find track chunk header, unrecognized file format!\n"},
-        {midiHeader(0, 1, 0) + chunk({}), "MIDI time division is 0"},
-        {midiHeader(0, 1, 0xE728) + chunk({}), "SMPTE time division is not supported"},
+        {midiHeader(0, 1, 0) + chunk({}), "MIDI time division is 0\n@: its header gives 0 ticks per quarter note"},
+        {midiHeader(0, 1, 0xE728) + chunk({}),
+         "SMPTE time division is not supported\n@: its header counts time in SMPTE frames (0xE728), not in ticks per "
+         "quarter note"},
         {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 0}), "MIDI file @ has a tempo of 0 microseconds per quarter note"},
         // Tempos a song can have run from 1 to 1000 BPM (60000 microseconds per
         // quarter note); the 24-bit field cannot go below 3.58 BPM.

@@ -189,10 +189,14 @@ TEST_F(MusicDescription, ErrorMessages)
         std::string bindings;
         std::string message;
     } cases[] = {
-        {files, "<x association=\"Nope\"/>", "Could not find track Nope"},
+        {files, "<x association=\"Nope\"/>",
+         "Could not find track Nope\nmusic/notes.mid: no note track of that name; its tracks are \"Lead\", \"Pad\", "
+         "\"Bleep\""},
         {files, "<x/>", "Modulator binding <x> has no association"},
         {"notedata_filename=\"notes.mid\"", "", "Music description has no stream_filename"},
-        {"stream_filename=\"song.ogg\"", "", "Can't find valid note data file!"},
+        {"stream_filename=\"song.ogg\"", "",
+         "Can't find valid note data file!\nmusic/desc.xml: its <modulators> element has neither a notedata_filename "
+         "nor a mididata_filename attribute"},
         {"stream_filename=\"song.ogg\" notedata_filename=\"notes.midi\"", "", "Music format midi not supported"},
         {"stream_filename=\"song.ogg\" notedata_filename=\"n\"", "", "Music format n not supported"},
         {"stream_filename=\"nothere.ogg\" notedata_filename=\"notes.mid\"", "",

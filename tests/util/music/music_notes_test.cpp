@@ -161,8 +161,11 @@ TEST_F(MusicNotes, BadIndexesAndMissingNoteData)
     EXPECT_EQ(fatalMessage([&] { music->getNoteValues(3, 1.0f); }), "Track number out of bounds");
     EXPECT_EQ(fatalMessage([&] { music->getNoteLookupTable(3); }), "Track number out of bounds");
     EXPECT_EQ(fatalMessage([&] { music->getTrackIntensity(3, 1.0f); }), "Track number out of bounds");
-    EXPECT_EQ(fatalMessage([&] { music->getNoteStatesByName("D"); }), "Could not find track D");
-    EXPECT_EQ(fatalMessage([&] { music->getNoteLookupTableByName("a"); }), "Could not find track a");
+    // The message names the note file and the tracks it does have.
+    EXPECT_EQ(fatalMessage([&] { music->getNoteStatesByName("D"); }),
+              "Could not find track D\ntest: no note track of that name; its tracks are \"A\", \"B\", \"C\"");
+    EXPECT_EQ(fatalMessage([&] { music->getNoteLookupTableByName("a"); }),
+              "Could not find track a\ntest: no note track of that name; its tracks are \"A\", \"B\", \"C\"");
     EXPECT_TRUE(music->getNoteValues(1, 2.0f).empty());
 
     delete music->noteData;

@@ -303,7 +303,8 @@ TEST_F(TextureGL, CubeFacesUploadTopRowFirst)
                   mismatched.load(files[0].c_str(), path("wide.png").c_str(), files[2].c_str(), files[3].c_str(),
                                   files[4].c_str(), files[5].c_str());
               }),
-              "Failed assert width == tex_array[i].get_width()");
+              "Failed assert width == tex_array[i].get_width()\n" + path("wide.png") + " is 3x2, " + files[0] +
+                  " is 2x2: every face of a cube map must have the first face's size");
 }
 
 }

@@ -1,0 +1,323 @@
+#include "platform/audio_decode_mp3.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <mpg123.h>
+
+#include "platform/audio_decode_common.h"
+#include "platform/parallel_pieces.h"
+
+namespace {
+
+using namespace audio_decode_detail;
+
+struct DeleteDecoder {
+    void operator()(mpg123_handle* handle) const { mpg123_delete(handle); }
+};
+using Decoder = std::unique_ptr<mpg123_handle, DeleteDecoder>;
+
+// A decoder in feed mode giving signed 16-bit samples at any rate it knows,
+// mono or stereo; null when it cannot be made.
+Decoder openDecoder()
+{
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { mpg123_init(); });
+    int error = 0;
+    Decoder decoder(mpg123_new(nullptr, &error));
+    if (!decoder)
+        return nullptr;
+    mpg123_handle* mh = decoder.get();
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_format_none(mh);
+    const long* rates = nullptr;
+    std::size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (std::size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (mpg123_open_feed(mh) != MPG123_OK)
+        return nullptr;
+    return decoder;
+}
+
+std::string formatText(long rate, int channels)
+{
+    return std::to_string(rate) + " Hz " + (channels == 1 ? "mono" : std::to_string(channels) + " channels");
+}
+
+// Why no frame was found: an ID3 tag that claims the whole file says so.
+std::string noFrameReason(const std::uint8_t* data, std::size_t size)
+{
+    std::string reason = "no MP3 audio frame found";
+    if (size >= 10 && std::memcmp(data, "ID3", 3) == 0) {
+        std::size_t tag = 10;
+        for (int i = 6; i < 10; ++i)
+            tag = tag + (static_cast<std::size_t>(data[i] & 0x7f) << (7 * (9 - i)));
+        if (data[5] & 0x10)
+            tag += 10; // a footer
+        if (tag > size)
+            reason += " (its ID3 tag claims " + std::to_string(tag) + " bytes, the file holds " +
+                      std::to_string(size) + ")";
+        else
+            reason += " after its ID3 tag";
+    }
+    return reason;
+}
+
+bool decodeWhole(const std::uint8_t* data, std::size_t size, DecodedAudio* out)
+{
+    Decoder decoder = openDecoder();
+    if (!decoder)
+        return decode_failed(out, "the MP3 decoder cannot be started");
+    mpg123_handle* mh = decoder.get();
+    if (mpg123_feed(mh, data, size) != MPG123_OK)
+        return decode_failed(out, "the MP3 decoder cannot take the file");
+    unsigned char buffer[16384];
+    bool haveFormat = false;
+    bool ok = true;
+    while (true) {
+        std::size_t done = 0;
+        const int result = mpg123_read(mh, buffer, sizeof buffer, &done);
+        if (result == MPG123_NEW_FORMAT) {
+            long rate = 0;
+            int channels = 0, encoding = 0;
+            mpg123_getformat(mh, &rate, &channels, &encoding);
+            if (haveFormat && (rate != out->rate || channels != out->channels)) {
+                ok = decode_failed(out, "its format changes from " + formatText(out->rate, out->channels) + " to " +
+                                            formatText(rate, channels) + " after " +
+                                            std::to_string(out->samples.size() / static_cast<std::size_t>(
+                                                                                      out->channels)) +
+                                            " sample frames");
+                break;
+            }
+            out->rate = static_cast<int>(rate);
+            out->channels = channels;
+            haveFormat = true;
+        }
+        if (done > 0 && !append_samples(out, buffer, done)) {
+            ok = decode_failed(out, tooLongReason());
+            break;
+        }
+        if (result == MPG123_NEED_MORE || result == MPG123_DONE)
+            break;
+        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
+            ok = decode_failed(out, std::string("its MP3 stream is damaged (") + mpg123_plain_strerror(result) + ")");
+            break;
+        }
+    }
+    if (!haveFormat || out->channels < 1)
+        return decode_failed(out, noFrameReason(data, size));
+    const std::size_t frame = static_cast<std::size_t>(out->channels);
+    out->samples.resize(out->samples.size() / frame * frame);
+    if (ok && out->samples.empty())
+        return decode_failed(out, "its MP3 stream holds no samples");
+    return ok;
+}
+
+// Songs shorter than this many sample frames per piece are decoded whole.
+constexpr std::size_t kMinPieceFrames = 44100 * 8;
+// Each piece but the first starts decoding some MPEG frames before its own:
+// a frame's data may begin up to 511 bytes back in earlier frames (the bit
+// reservoir), and its first samples overlap the previous frame's last. The
+// last kCheckFrames of that warm-up must come out as the previous piece
+// decoded them, else the song is decoded whole; before those, at least
+// kWarmUpFrames frames and kWarmUpBytes bytes are decoded and dropped.
+constexpr std::size_t kCheckFrames = 2;
+constexpr std::size_t kWarmUpFrames = 4;
+constexpr std::size_t kWarmUpBytes = 2048;
+
+// The MPEG frames of a stream as the one-go decode meets them.
+struct Layout {
+    std::vector<std::size_t> offsets; // where each audio frame starts in the file
+    std::size_t samplesPerFrame = 0;  // per channel
+    int channels = 0;
+    long rate = 0;
+    std::size_t skipped = 0; // sample frames the one-go decode leaves out at the start
+    std::size_t length = 0;  // sample frames the one-go decode gives
+};
+
+// Lays out a stream that can be decoded in pieces: stereo MPEG-1 frames
+// (1,152 samples each) in one format throughout, following each other
+// without gaps, and an encoder's tag that gives the encoder delay and
+// padding and the frame count the stream really has. Any other stream is
+// decoded whole. The decoder's mono and MPEG-2 synthesis sum in an order
+// that depends on how many frames it has decoded since it started, so a
+// piece started mid-stream can round differently from the one-go decode;
+// its stereo MPEG-1 synthesis gives the same samples whatever frame it
+// starts on.
+bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
+{
+    Decoder decoder = openDecoder();
+    if (!decoder)
+        return false;
+    mpg123_handle* mh = decoder.get();
+    if (mpg123_feed(mh, data, size) != MPG123_OK)
+        return false;
+    off_t claimedFrames = -1;
+    std::size_t nextOffset = 0;
+    int result;
+    while ((result = mpg123_framebyframe_next(mh)) == MPG123_OK || result == MPG123_NEW_FORMAT) {
+        if (result == MPG123_NEW_FORMAT) {
+            if (!layout->offsets.empty())
+                return false;
+            int encoding = 0;
+            mpg123_getformat(mh, &layout->rate, &layout->channels, &encoding);
+            layout->samplesPerFrame = static_cast<std::size_t>(mpg123_spf(mh));
+            claimedFrames = mpg123_framelength(mh);
+        }
+        const off_t position = mpg123_framepos(mh);
+        unsigned long header = 0;
+        unsigned char* body = nullptr;
+        std::size_t bodyBytes = 0;
+        if (position < 0 || mpg123_framedata(mh, &header, &body, &bodyBytes) != MPG123_OK ||
+            static_cast<std::size_t>(mpg123_spf(mh)) != layout->samplesPerFrame)
+            return false;
+        const std::size_t offset = static_cast<std::size_t>(position);
+        if ((!layout->offsets.empty() && offset != nextOffset) || offset + 4 + bodyBytes > size)
+            return false;
+        layout->offsets.push_back(offset);
+        nextOffset = offset + 4 + bodyBytes;
+    }
+    if (result != MPG123_NEED_MORE && result != MPG123_DONE)
+        return false;
+    long delay = -1, padding = -1, decoderDelay = -1;
+    double unused = 0.0;
+    mpg123_getstate(mh, MPG123_ENC_DELAY, &delay, &unused);
+    mpg123_getstate(mh, MPG123_ENC_PADDING, &padding, &unused);
+    mpg123_getstate(mh, MPG123_DEC_DELAY, &decoderDelay, &unused);
+    const std::size_t frames = layout->offsets.size();
+    const off_t length = mpg123_length(mh);
+    if (layout->channels != 2 || layout->samplesPerFrame != 1152 || delay < 0 || padding < 0 || decoderDelay < 0 ||
+        claimedFrames != static_cast<off_t>(frames) || length <= 0)
+        return false;
+    layout->skipped = static_cast<std::size_t>(delay + decoderDelay);
+    layout->length = static_cast<std::size_t>(length);
+    // The decoder drops the encoder's delay and padding, each shifted by its
+    // own delay; a length that says otherwise is not planned on.
+    return layout->length + layout->skipped + static_cast<std::size_t>(padding) ==
+               frames * layout->samplesPerFrame + static_cast<std::size_t>(decoderDelay) &&
+           layout->length <= kMaxSamples / static_cast<std::size_t>(layout->channels);
+}
+
+// Reads exactly `count` sample values into `to`; false when the stream ends
+// or fails first.
+bool readExactly(mpg123_handle* mh, std::int16_t* to, std::size_t count)
+{
+    std::size_t got = 0;
+    while (got < count) {
+        std::size_t done = 0;
+        const int result = mpg123_read(mh, reinterpret_cast<unsigned char*>(to + got), (count - got) * 2, &done);
+        got += done / 2;
+        if (result == MPG123_NEW_FORMAT)
+            continue;
+        if (result != MPG123_OK || done == 0)
+            return got == count;
+    }
+    return true;
+}
+
+// A piece: the audio frames from `first` up to `end`, decoded from frame
+// `start` on (the warm-up before `first` dropped, its last kCheckFrames kept
+// in `check`).
+struct Piece {
+    std::size_t start = 0, first = 0, end = 0;
+    std::vector<std::int16_t> check;
+    bool done = false;
+};
+
+// A long song of a stream that layOut accepts, decoded in pieces on several
+// threads straight into its buffer. The pieces after the first begin
+// mid-stream, without the encoder's tag: the decoder then drops nothing, so
+// frame k's samples are the one-go decode's from (k x samples per frame -
+// the skipped start) on. False (and out's samples empty) when a piece fails
+// or its warm-up's last frames differ from what the piece before decoded.
+bool decodeInPieces(const std::uint8_t* data, std::size_t size, DecodedAudio* out, std::size_t pieceCount)
+{
+    Layout layout;
+    if (!layOut(data, size, &layout))
+        return false;
+    const std::size_t frames = layout.offsets.size();
+    const std::size_t perFrame = layout.samplesPerFrame;
+    const std::size_t channels = static_cast<std::size_t>(layout.channels);
+    if (pieceCount == 0)
+        pieceCount = piece_count(frames * perFrame, kMinPieceFrames);
+    if (pieceCount < 2 || frames / pieceCount < kCheckFrames + 1)
+        return false;
+    std::vector<Piece> pieces(pieceCount);
+    for (std::size_t i = 0; i < pieceCount; ++i) {
+        Piece& piece = pieces[i];
+        piece.first = frames * i / pieceCount;
+        piece.end = frames * (i + 1) / pieceCount;
+        if (i == 0)
+            continue;
+        const std::size_t checked = piece.first - kCheckFrames;
+        std::size_t start = checked;
+        while (start > 0 && (checked - start < kWarmUpFrames ||
+                             layout.offsets[checked] - layout.offsets[start] < kWarmUpBytes))
+            --start;
+        piece.start = start;
+    }
+    // The first piece's own samples must cover its start's skip and the check.
+    if ((pieces[1].first - kCheckFrames) * perFrame < layout.skipped ||
+        pieces.back().first * perFrame - layout.skipped >= layout.length)
+        return false;
+    const auto valueAt = [&](std::size_t frame) { return (frame * perFrame - layout.skipped) * channels; };
+    out->samples.resize(layout.length * channels);
+    std::int16_t* samples = out->samples.data();
+    run_pieces(pieceCount, [&](std::size_t i) {
+        Piece& piece = pieces[i];
+        Decoder decoder = openDecoder();
+        if (!decoder)
+            return;
+        mpg123_handle* mh = decoder.get();
+        // The first piece reads the file from its start (tags and all), as
+        // the one-go decode does; each piece gets its bytes up to one frame
+        // past its end.
+        const std::size_t from = i == 0 ? 0 : layout.offsets[piece.start];
+        const std::size_t to = piece.end + 1 < frames ? layout.offsets[piece.end + 1] : size;
+        if (mpg123_feed(mh, data + from, to - from) != MPG123_OK)
+            return;
+        const std::size_t at = i == 0 ? 0 : valueAt(piece.first);
+        const std::size_t until = i + 1 == pieceCount ? layout.length * channels : valueAt(piece.end);
+        if (i > 0) {
+            std::vector<std::int16_t> warmUp((piece.first - piece.start) * perFrame * channels);
+            if (!readExactly(mh, warmUp.data(), warmUp.size()))
+                return;
+            piece.check.assign(warmUp.end() - static_cast<std::ptrdiff_t>(kCheckFrames * perFrame * channels),
+                               warmUp.end());
+        }
+        piece.done = readExactly(mh, samples + at, until - at);
+    });
+    bool ok = true;
+    for (std::size_t i = 0; i < pieceCount; ++i)
+        ok = ok && pieces[i].done &&
+             (i == 0 || std::equal(pieces[i].check.begin(), pieces[i].check.end(),
+                                   samples + valueAt(pieces[i].first - kCheckFrames)));
+    if (!ok) {
+        out->samples = AudioSamples();
+        return false;
+    }
+    out->rate = static_cast<int>(layout.rate);
+    out->channels = layout.channels;
+    out->pieces = pieceCount;
+    return true;
+}
+
+} // namespace
+
+bool decode_mp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out, bool inPieces)
+{
+    if (inPieces && decodeInPieces(data, size, out, 0))
+        return true;
+    return decodeWhole(data, size, out);
+}
+
+bool decode_mp3_in_pieces(const std::uint8_t* data, std::size_t size, DecodedAudio* out, std::size_t pieces)
+{
+    *out = DecodedAudio{};
+    return decodeInPieces(data, size, out, pieces);
+}
