@@ -11,9 +11,10 @@
 # For "orvik - lantern" (production 1, 75 BPM), from a 1280x720 render by
 # VELMO_PRODUCTION=1 scripts/play in build-p1:
 #   tools/readme_picture/make_readme_picture.sh "build-p1/orvik - lantern.01.avi" 75 \
-#       docs/orvik_lantern.png 40 58 70 104 120 134
-# (the dance floor, the ball tree unfolding, the fireworks, the cubes in the
-# sky room, the droplets from above, the frames glowing over the tunnel).
+#       docs/orvik_lantern.png 54 70 86 102 150 177
+# (the ball tree in its cage of glowing frames, the fireworks over the water,
+# the particle ball over the dance floor, fireworks over the cubes in the sky
+# room, the open tree in the climax, the title held over the last chord).
 set -euo pipefail
 avi=${1:?usage: make_readme_picture.sh <render.avi> <bpm> <out.png> <beat>...}
 bpm=${2:?no bpm}
