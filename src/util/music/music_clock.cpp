@@ -50,8 +50,9 @@ void Music::update()
         lastTick = now;
     }
     static const SyncClientEvents events{syncPause, syncSetRow, syncIsPlaying};
+    // A lost editor is reconnected step by step: the frame never waits on it.
     if (SyncClient::update(syncDevice, clamp_to_int(std::floor(getRow()), INT_MIN, INT_MAX), &events, &chan) != 0)
-        SyncClient::connect(syncDevice, "localhost", 1338);
+        SyncClient::reconnect(syncDevice, "localhost", 1338);
 
     const float beat = getBeat();
     const std::int32_t position = getBytePosition();
