@@ -18,6 +18,7 @@ namespace {
 // the socket takes them at once (an editor whose buffers stay full is
 // dropped), received bytes wait in the link until they make a whole message,
 // and a reconnection goes step by step across frames.
+
 // Commands one update takes before it leaves the rest for the next frame,
 // and the time after which it leaves them.
 constexpr int kMaxCommandsPerUpdate = 4096;
