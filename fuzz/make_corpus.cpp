@@ -2,7 +2,7 @@
 // files kept as regression cases:
 //   fuzz_make_corpus <fuzz folder>
 // -> corpus/datafile, corpus/gzip, regressions/datafile, regressions/gzip,
-//    corpus/vectorpath
+//    corpus/vectorpath, corpus/syncclient, regressions/syncclient
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -163,6 +163,67 @@ int main(int argc, char** argv)
     save(gzBad / "bad_crc.gz", badCrc);
     save(gzBad / "two_members.gz", twoMembers);
     save(gzBad / "cut_in_the_middle.gz", cut);
+
+    // The sync client's editor streams: a track-count byte, a byte that says
+    // how the stream is cut into frames and how far the clock moves per
+    // frame, then the editor's messages (integers big-endian).
+    const fs::path sync = root / "corpus" / "syncclient";
+    const fs::path syncBad = root / "regressions" / "syncclient";
+    auto be32 = [](Bytes& b, std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            b.push_back(static_cast<std::uint8_t>(v >> shift));
+    };
+    auto setKey = [&](Bytes& b, std::uint32_t track, std::uint32_t row, std::uint32_t valueBits, std::uint8_t type) {
+        b.push_back(0);
+        be32(b, track);
+        be32(b, row);
+        be32(b, valueBits);
+        b.push_back(type);
+    };
+    auto deleteKey = [&](Bytes& b, std::uint32_t track, std::uint32_t row) {
+        b.push_back(1);
+        be32(b, track);
+        be32(b, row);
+    };
+    auto setRow = [&](Bytes& b, std::uint32_t row) {
+        b.push_back(3);
+        be32(b, row);
+    };
+    Bytes edits = {3, 0x00};
+    for (std::uint32_t row : {16u, 8u, 0u, 24u})
+        setKey(edits, row % 3, row, 0x3fc00000, static_cast<std::uint8_t>(row % 5));
+    deleteKey(edits, 0, 24);
+    setRow(edits, 40);
+    edits.insert(edits.end(), {4, 1, 4, 0, 5});
+    save(sync / "keys_and_transport.bin", edits);
+    Bytes trickled = {1, 0x01};
+    setKey(trickled, 0, 4, 0x40000000, 1);
+    deleteKey(trickled, 0, 4);
+    save(sync / "one_byte_a_frame.bin", trickled);
+    Bytes halfway = {1, 0x05};
+    setKey(halfway, 0, 4, 0x40000000, 1);
+    halfway.resize(halfway.size() - 6); // the editor hangs up halfway through its message
+    save(sync / "cut_in_half.bin", halfway);
+    Bytes unknown = {2, 0x00};
+    setKey(unknown, 1, 7, 0xbf800000, 2);
+    unknown.push_back(2);
+    save(sync / "unknown_command.bin", unknown);
+    Bytes badTrack = {1, 0x00};
+    setKey(badTrack, 5, 1, 0, 0);
+    save(sync / "track_out_of_range.bin", badTrack);
+    Bytes noKey = {1, 0x00};
+    deleteKey(noKey, 0, 99);
+    save(sync / "delete_without_key.bin", noKey);
+    // The mended fault: set row to int's ends, then frames that move the
+    // clock by up to 2^31 - 1 ms (the clock overflowed past its end).
+    for (std::uint8_t step : {0x00, 0x20, 0x30}) {
+        Bytes extremes = {1, step};
+        for (std::uint32_t row : {0x7fffffffu, 0x80000000u, 0x7fffffffu})
+            setRow(extremes, row);
+        extremes.insert(extremes.end(), {4, 1, 4, 0});
+        setRow(extremes, 0x7fffffffu);
+        save(syncBad / ("row_extremes_" + std::to_string(step >> 4) + ".bin"), extremes);
+    }
 
     // Vector paths: an options byte, then per segment an opcode (0 move,
     // 1 line, 2/3 cubic, 4 close) and its coordinates, each one byte on a

@@ -9,6 +9,19 @@
 #include "util/math/mathutils.h"
 #include "util/music/music.h"
 
+namespace {
+
+// The dummy clock after the ticks from `last` to `now` (the tick count's
+// wrap included): it stops at its end, INT32_MAX milliseconds, where the
+// editor's set-row to the last row puts it, instead of overflowing.
+std::int32_t advanced(std::int32_t elapsed, std::uint32_t now, std::uint32_t last)
+{
+    const std::int64_t sum = static_cast<std::int64_t>(elapsed) + static_cast<std::uint32_t>(now - last);
+    return sum > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(sum);
+}
+
+} // namespace
+
 void Music::start()
 {
     for (int i = 0; i < 10; ++i) {
@@ -33,17 +46,20 @@ void Music::update()
 {
     if (dummy_mode && !paused) {
         const std::uint32_t now = GetTickCount();
-        elapsedMs += static_cast<std::int32_t>(now - lastTick);
+        elapsedMs = advanced(elapsedMs, now, lastTick);
         lastTick = now;
     }
     static const SyncClientEvents events{syncPause, syncSetRow, syncIsPlaying};
+    // A lost editor is reconnected step by step: the frame never waits on it.
     if (SyncClient::update(syncDevice, clamp_to_int(std::floor(getRow()), INT_MIN, INT_MAX), &events, &chan) != 0)
-        SyncClient::connect(syncDevice, "localhost", 1338);
+        SyncClient::reconnect(syncDevice, "localhost", 1338);
 
     const float beat = getBeat();
     const std::int32_t position = getBytePosition();
     beatStep = (beat - beatHistory[0]) / 10.0f;
-    byteStep = (position - byteHistory[0]) / 10;
+    // From one end of the clock to the other the difference passes int32's
+    // range; a tenth of it does not.
+    byteStep = static_cast<std::int32_t>((static_cast<std::int64_t>(position) - byteHistory[0]) / 10);
     for (int i = 0; i < 9; ++i) {
         beatHistory[i] = beatHistory[i + 1];
         byteHistory[i] = byteHistory[i + 1];
@@ -147,7 +163,7 @@ void Music::togglePause()
     if (dummy_mode) {
         const std::uint32_t now = GetTickCount();
         if (!paused)
-            elapsedMs += static_cast<std::int32_t>(now - lastTick);
+            elapsedMs = advanced(elapsedMs, now, lastTick);
         lastTick = now;
     } else if (paused) {
         BASS_ChannelPlay(chan, FALSE);
@@ -174,7 +190,7 @@ void Music::pause()
         return;
     if (dummy_mode) {
         const std::uint32_t now = GetTickCount();
-        elapsedMs += static_cast<std::int32_t>(now - lastTick);
+        elapsedMs = advanced(elapsedMs, now, lastTick);
         lastTick = now;
     } else {
         BASS_ChannelPause(chan);

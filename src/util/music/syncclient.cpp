@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/sockets.h"
+#include "util/music/editorlink.h"
 
 namespace {
 
@@ -82,7 +84,10 @@ SyncClient* SyncClient::create(const char* basePath, int mode)
     if (!client)
         return nullptr;
     client->basePath = strdup(basePath);
-    if (!client->basePath) {
+    client->link = new (std::nothrow) SyncLink;
+    if (!client->basePath || !client->link) {
+        std::free(client->basePath);
+        delete client->link;
         std::free(client);
         return nullptr;
     }
@@ -101,6 +106,8 @@ void SyncClient::destroy(SyncClient* client)
         return;
     if (client->socket != -1)
         closesocket(client->socket);
+    abandonEditorConnection(*client->link);
+    delete client->link;
     std::free(client->basePath);
     for (int i = 0; i < client->trackCount; ++i) {
         std::free(client->tracks[i]->name);

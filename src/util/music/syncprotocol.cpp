@@ -9,25 +9,22 @@
 #include <vector>
 
 #include "platform/sockets.h"
+#include "util/music/editorlink.h"
 #include "util/music/syncclient.h"
 
 namespace {
 
-const char kClientGreeting[] = "hello, synctracker!";
-const char kServerGreeting[] = "hello, demo!";
+// The show's frame never waits on the editor: sends go out only as far as
+// the socket takes them at once (an editor whose buffers stay full is
+// dropped), received bytes wait in the link until they make a whole message,
+// and a reconnection goes step by step across frames.
 
-bool startedSockets = false;
-
-// A peer that stalls or trickles its bytes is dropped (and reconnected by
-// the caller) instead of holding the frame: the greeting must come within
-// this many milliseconds, a command's bytes within kMessageMs of its first.
-// An editor that stops reading is dropped the same way: each message to it
-// must leave within kMessageMs, however full the socket's buffers are.
-constexpr int kGreetingMs = 1000;
-constexpr int kMessageMs = 250;
-// Commands one update takes before it leaves the rest for the next frame.
+// Commands one update takes before it leaves the rest for the next frame,
+// and the time after which it leaves them.
 constexpr int kMaxCommandsPerUpdate = 4096;
-constexpr auto kUpdateBudget = std::chrono::milliseconds(20);
+constexpr auto kUpdateBudget = std::chrono::milliseconds(4);
+// Bytes read from the socket at a time.
+constexpr int kReadChunk = 4096;
 
 // Key edits of one update, applied together: a burst of keys in any row
 // order costs one sort and one merge per track.
@@ -68,6 +65,28 @@ void closeConnection(SyncClient* client)
     if (client->socket != -1)
         closesocket(client->socket);
     client->socket = -1;
+    client->link->inbox.clear();
+    client->link->inboxStart = 0;
+}
+
+// Takes a fresh greeted connection: drops every track's keys and requests
+// every track again, in array order.
+int takeConnection(SyncClient* client, int socket)
+{
+    closeConnection(client);
+    client->socket = socket;
+    for (int i = 0; i < client->trackCount; ++i) {
+        std::free(client->tracks[i]->keys);
+        client->tracks[i]->keys = nullptr;
+        client->tracks[i]->keyCount = 0;
+    }
+    for (int i = 0; i < client->trackCount; ++i) {
+        if (SyncClient::fetchTrack(client, client->tracks[i]) != 0) {
+            closeConnection(client);
+            return -1;
+        }
+    }
+    return 0;
 }
 
 bool recvU32(int socket, std::uint32_t* out)
@@ -89,74 +108,33 @@ SyncTrack* trackAt(SyncClient* client, std::uint32_t index)
 
 } // namespace
 
-int openEditorSocket(const char* host, unsigned short port)
-{
-    if (!startedSockets) {
-        WSADATA data;
-        if (WSAStartup(MAKEWORD(2, 0), &data) != 0)
-            return -1;
-        startedSockets = true;
-    }
-
-    const hostent* entry = gethostbyname(host);
-    if (!entry || !entry->h_addr_list || !entry->h_addr_list[0])
-        return -1;
-
-    SOCKET s = INVALID_SOCKET;
-    for (char** address = entry->h_addr_list; *address; ++address) {
-        sockaddr_in sa;
-        std::memset(&sa, 0, sizeof sa);
-        sa.sin_family = static_cast<sa_family_t>(entry->h_addrtype);
-        sa.sin_port = htons(port);
-        const std::size_t length = entry->h_length < static_cast<int>(sizeof sa.sin_addr)
-            ? static_cast<std::size_t>(entry->h_length) : sizeof sa.sin_addr;
-        std::memcpy(&sa.sin_addr, *address, length);
-        s = ::socket(entry->h_addrtype, SOCK_STREAM, 0);
-        if (s == INVALID_SOCKET)
-            continue;
-        if (::connect(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0)
-            break;
-        closesocket(s);
-        s = INVALID_SOCKET;
-    }
-    if (s == INVALID_SOCKET)
-        return -1;
-
-    char answer[12];
-    if (!sendToEditor(s, kClientGreeting, 19)
-        || recv_all_within(s, answer, 12, kGreetingMs) != 12
-        || std::memcmp(answer, kServerGreeting, 12) != 0) {
-        closesocket(s);
-        return -1;
-    }
-    return s;
-}
-
 bool sendToEditor(int socket, const void* bytes, int length)
 {
-    return send_all_within(socket, bytes, length, kMessageMs) == length;
+    return send_now(socket, bytes, length) == length;
 }
 
 int SyncClient::connect(SyncClient* client, const char* host, unsigned short port)
 {
     if (!client->mode)
         return 0;
+    abandonEditorConnection(*client->link);
     closeConnection(client);
-    client->socket = openEditorSocket(host, port);
-    if (client->socket == -1)
+    const int socket = openEditorSocket(host, port);
+    if (socket == -1)
         return -1;
-    for (int i = 0; i < client->trackCount; ++i) {
-        std::free(client->tracks[i]->keys);
-        client->tracks[i]->keys = nullptr;
-        client->tracks[i]->keyCount = 0;
-    }
-    for (int i = 0; i < client->trackCount; ++i) {
-        if (fetchTrack(client, client->tracks[i]) != 0) {
-            closeConnection(client);
-            return -1;
-        }
-    }
-    return 0;
+    return takeConnection(client, socket);
+}
+
+int SyncClient::reconnect(SyncClient* client, const char* host, unsigned short port)
+{
+    if (!client->mode)
+        return 0;
+    if (client->socket != -1)
+        return 0;
+    int socket = -1;
+    if (stepEditorConnection(*client->link, host, port, &socket) != LinkStep::Connected)
+        return -1;
+    return takeConnection(client, socket);
 }
 
 int readKeyCommand(int socket, SyncClient* client)
@@ -187,6 +165,54 @@ int readDeleteCommand(int socket, SyncClient* client)
     return SyncTrack::removeKey(track, static_cast<std::int32_t>(row));
 }
 
+namespace {
+
+// Handles one whole editor message; non-zero when it breaks the connection
+// (a key edit on a track that does not exist or that cannot be made).
+int handleCommand(SyncClient* client, unsigned char command, const unsigned char* payload,
+                  const SyncClientEvents* events, void* data, PendingKeys& pending)
+{
+    switch (command) {
+    case 0: {
+        const std::uint32_t index = u32At(payload);
+        if (!trackAt(client, index))
+            return -1;
+        SyncKey key;
+        key.row = static_cast<std::int32_t>(u32At(payload + 4));
+        const std::uint32_t valueBits = u32At(payload + 8);
+        std::memcpy(&key.value, &valueBits, 4);
+        key.type = payload[12];
+        pending.emplace_back(static_cast<int>(index), key);
+        return 0;
+    }
+    case 1: {
+        // A delete sees every key set before it.
+        applyPending(client, pending);
+        SyncTrack* track = trackAt(client, u32At(payload));
+        if (!track || SyncTrack::removeKey(track, static_cast<std::int32_t>(u32At(payload + 4))) != 0)
+            return -1;
+        return 0;
+    }
+    case 3:
+        applyPending(client, pending);
+        if (events && events->setRow)
+            events->setRow(data, static_cast<std::int32_t>(u32At(payload)));
+        return 0;
+    case 4:
+        applyPending(client, pending);
+        if (events && events->pause)
+            events->pause(data, payload[0]);
+        return 0;
+    case 5:
+        applyPending(client, pending);
+        SyncClient::saveAll(client);
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
+
 int SyncClient::update(SyncClient* client, int row, const SyncClientEvents* events, void* data)
 {
     if (!client->mode)
@@ -195,69 +221,53 @@ int SyncClient::update(SyncClient* client, int row, const SyncClientEvents* even
         return -1;
 
     const auto start = std::chrono::steady_clock::now();
+    SyncLink& link = *client->link;
     PendingKeys pending;
     const auto fail = [&] {
         applyPending(client, pending);
         closeConnection(client);
         return -1;
     };
-    for (int commands = 0; commands < kMaxCommandsPerUpdate && socket_readable(client->socket); ++commands) {
+    // Each command's payload size; -1: not a command the editor sends.
+    static const int payloadSize[6] = {13, 8, -1, 4, 1, 0};
+    for (int commands = 0; commands < kMaxCommandsPerUpdate;) {
         if (commands > 0 && std::chrono::steady_clock::now() - start > kUpdateBudget)
             break;
-        unsigned char command;
-        if (recv_all(client->socket, &command, 1) != 1)
-            return fail();
-        // Each command's payload in one read with a time limit.
-        static const int payloadSize[6] = {13, 8, -1, 4, 1, 0};
-        if (command > 5 || payloadSize[command] < 0) {
-            std::fprintf(stderr, "unknown cmd: %02x\n", command);
-            return fail();
-        }
-        unsigned char payload[13];
-        if (payloadSize[command] > 0 &&
-            recv_all_within(client->socket, payload, payloadSize[command], kMessageMs) != payloadSize[command])
-            return fail();
-        switch (command) {
-        case 0: {
-            const std::uint32_t index = u32At(payload);
-            if (!trackAt(client, index))
+        const std::size_t waiting = link.inbox.size() - link.inboxStart;
+        if (waiting > 0) {
+            const unsigned char command = link.inbox[link.inboxStart];
+            if (command > 5 || payloadSize[command] < 0) {
+                std::fprintf(stderr, "unknown cmd: %02x\n", command);
                 return fail();
-            SyncKey key;
-            key.row = static_cast<std::int32_t>(u32At(payload + 4));
-            const std::uint32_t valueBits = u32At(payload + 8);
-            std::memcpy(&key.value, &valueBits, 4);
-            key.type = payload[12];
-            pending.emplace_back(static_cast<int>(index), key);
-            break;
+            }
+            const std::size_t size = static_cast<std::size_t>(payloadSize[command]);
+            if (waiting > size) {
+                // A whole message: taken from the link before it is handled
+                // (a handler may reconnect, which empties the link).
+                unsigned char payload[13];
+                std::memcpy(payload, link.inbox.data() + link.inboxStart + 1, size);
+                link.inboxStart += 1 + size;
+                ++commands;
+                if (handleCommand(client, command, payload, events, data, pending) != 0)
+                    return fail();
+                // A handler (an event that reconnects, say) may have dropped the connection.
+                if (client->socket == -1) {
+                    applyPending(client, pending);
+                    return -1;
+                }
+                continue;
+            }
         }
-        case 1: {
-            // A delete sees every key set before it.
-            applyPending(client, pending);
-            SyncTrack* track = trackAt(client, u32At(payload));
-            if (!track || SyncTrack::removeKey(track, static_cast<std::int32_t>(u32At(payload + 4))) != 0)
-                return fail();
-            break;
-        }
-        case 3:
-            applyPending(client, pending);
-            if (events && events->setRow)
-                events->setRow(data, static_cast<std::int32_t>(u32At(payload)));
-            break;
-        case 4:
-            applyPending(client, pending);
-            if (events && events->pause)
-                events->pause(data, payload[0]);
-            break;
-        case 5:
-            applyPending(client, pending);
-            saveAll(client);
-            break;
-        }
-        // A handler (an event that reconnects, say) may have dropped the connection.
-        if (client->socket == -1) {
-            applyPending(client, pending);
-            return -1;
-        }
+        // Part of a message or nothing: read what has come, without waiting.
+        link.inbox.erase(link.inbox.begin(), link.inbox.begin() + static_cast<std::ptrdiff_t>(link.inboxStart));
+        link.inboxStart = 0;
+        unsigned char chunk[kReadChunk];
+        const int n = recv_now(client->socket, chunk, kReadChunk);
+        if (n < 0)
+            return fail(); // the editor closed, or the connection failed
+        if (n == 0)
+            break;         // the rest comes in a later frame
+        link.inbox.insert(link.inbox.end(), chunk, chunk + n);
     }
     applyPending(client, pending);
 

@@ -100,6 +100,56 @@ TEST_F(MusicClock, DummyClockCountsMillisecondsAtUpdates)
     EXPECT_EQ(music.elapsedMs, 11100);
 }
 
+// The editor's set-row to int's last row puts the dummy clock at its end:
+// the steps after it (frames, pause, the pause toggle, a tick count that
+// wraps) keep it there instead of overflowing, and the byte-position step
+// between the clock's two ends is worked out without overflow either.
+TEST_F(MusicClock, DummyClockStaysAtItsEndsWhateverComesAfter)
+{
+    setTick(1000);
+    Music music;
+    music.start();
+    music.setRow(INT_MAX);
+    ASSERT_EQ(music.elapsedMs, INT32_MAX);
+    unsigned long long tick = 1000;
+    const auto step = [&](unsigned long long ms) {
+        tick += ms;
+        setTick(tick);
+    };
+    for (unsigned long long ms : {1ull, 16ull, 1000ull, 0x7fffffffull, 0xfffffff0ull}) {
+        step(ms);
+        music.update();
+        EXPECT_EQ(music.elapsedMs, INT32_MAX) << ms;
+    }
+    step(5000);
+    music.pause();
+    EXPECT_EQ(music.elapsedMs, INT32_MAX);
+    music.play();
+    step(5000);
+    music.togglePause();
+    EXPECT_EQ(music.elapsedMs, INT32_MAX);
+    music.togglePause();
+    // The tick count wrapping past 2^32 counts as the milliseconds it moved.
+    music.setRow(0);
+    music.lastTick = 0xffffff00u;
+    setTick(0x100000100ull);
+    music.update();
+    EXPECT_EQ(music.elapsedMs, 4 + 0x200);
+
+    // From one end of the clock to the other: ten frames at the end fill
+    // the byte-position history, then the start.
+    for (int frame = 0; frame < 10; ++frame) {
+        music.setRow(INT_MAX);
+        music.update();
+    }
+    music.setRow(INT_MIN);
+    const std::int32_t oldest = music.byteHistory[0];
+    EXPECT_EQ(oldest, INT32_MAX);
+    music.update();
+    EXPECT_EQ(music.byteHistory[9], INT32_MIN + 4);
+    EXPECT_EQ(music.byteStep, (static_cast<std::int64_t>(INT32_MIN) + 4 - INT32_MAX) / 10);
+}
+
 TEST_F(MusicClock, TempoOffsetsAndHistories)
 {
     VelmoSystem::bpm = 155.0f;
