@@ -1,9 +1,13 @@
 // The fireworks' particle tree without a display: the seed conversion, the
-// size of the tree, a spark's life, and the fade of a burst child rocket.
+// size of the tree, a spark's life, a trail's speeds and lives, a burst's
+// colour, speed and life, and the fade of a burst child rocket.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 #include "scenes/scene_fireworks/fireworksquads.h"
 #include "scenes/scene_fireworks/fireworksrocket.h"
@@ -70,6 +74,88 @@ TEST(FireworksSpark, MovesFadesAndDiesWithoutMoving) {
     EXPECT_EQ(spark.alpha, 0.0f);
     EXPECT_FLOAT_EQ(spark.position.y, 4.0f);
     EXPECT_TRUE(spark.alive);  // the flag belongs to the caller
+}
+
+// A flying rocket's trail starts at a quarter of its speed, lives 0.1 to 1
+// time units, and each spark that dies while the rocket flies starts again
+// from the rocket's point at a fifteenth of its speed, for 0.3 to 1.8.
+TEST(FireworksTrail, StartsAtAQuarterAndRelaunchesAtAFifteenthOfTheRocketsSpeed) {
+    velmo_srand(11);
+    FireworksRocket rocket(2000, 0.25f);
+    const float colour[3] = {1.0f, 0.5f, 0.25f};
+    rocket.launch(vec3(1, 0, 0), vec3(0, 1, 0), 6.0f, colour, 2.0f, 10.0f);
+    const auto lives = [&] {
+        float lo = 100.0f, hi = -100.0f;
+        for (const auto& spark : rocket.trail) {
+            lo = std::min(lo, spark->life);
+            hi = std::max(hi, spark->life);
+        }
+        return std::pair<float, float>(lo, hi);
+    };
+    for (const auto& spark : rocket.trail)
+        ASSERT_EQ(spark->speed, 6.0f / 4.0f);
+    auto [lo, hi] = lives();
+    EXPECT_GE(lo, 0.1f);
+    EXPECT_LT(lo, 0.11f);
+    EXPECT_LE(hi, 1.0f);
+    EXPECT_GT(hi, 0.99f);
+
+    ASSERT_TRUE(rocket.update(3.5f));  // every first spark has died: all start again
+    ASSERT_TRUE(rocket.alive);
+    for (const auto& spark : rocket.trail) {
+        ASSERT_EQ(spark->speed, 6.0f / 15.0f);
+        ASSERT_EQ(spark->startTime, 3.5f);
+        for (int k = 0; k < 3; ++k)
+            ASSERT_EQ(spark->position[k], rocket.position[k]);
+        ASSERT_EQ(spark->age, 0.0f);
+    }
+    EXPECT_FLOAT_EQ(rocket.position.y, 9.0f);
+    std::tie(lo, hi) = lives();
+    EXPECT_GE(lo, 0.3f);
+    EXPECT_LT(lo, 0.32f);
+    EXPECT_LE(hi, 1.8f);
+    EXPECT_GT(hi, 1.78f);
+}
+
+// A burst gives the rocket and every child one colour (0.2 to 1 a channel),
+// one speed (0.2 to 3) and one life (2 to 12 time units).
+TEST(FireworksBurst, ColourSpeedAndLifeSharedByTheChildren) {
+    velmo_srand(3);
+    FireworksRocket rocket(0, 0.25f);
+    rocket.addChildren(3, 0);
+    float lifeLo = 100.0f, lifeHi = 0.0f, speedLo = 100.0f, speedHi = 0.0f, colourLo = 100.0f, colourHi = 0.0f;
+    for (int burst = 0; burst < 2000; ++burst) {
+        rocket.explode(float(burst));
+        lifeLo = std::min(lifeLo, rocket.life);
+        lifeHi = std::max(lifeHi, rocket.life);
+        speedLo = std::min(speedLo, rocket.speed);
+        speedHi = std::max(speedHi, rocket.speed);
+        for (const float c : rocket.colour) {
+            colourLo = std::min(colourLo, c);
+            colourHi = std::max(colourHi, c);
+        }
+        for (const auto& child : rocket.children) {
+            ASSERT_EQ(child->life, rocket.life);
+            ASSERT_EQ(child->speed, rocket.speed);
+            ASSERT_EQ(child->startTime, float(burst));
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_EQ(child->position[k], rocket.position[k]);
+                ASSERT_EQ(child->colour[k], rocket.colour[k]);
+            }
+        }
+    }
+    EXPECT_GE(lifeLo, 2.0f);
+    EXPECT_LT(lifeLo, 2.05f);
+    EXPECT_LE(lifeHi, 12.0f);
+    EXPECT_GT(lifeHi, 11.95f);
+    EXPECT_GE(speedLo, 0.2f);
+    EXPECT_LT(speedLo, 0.22f);
+    EXPECT_LE(speedHi, 3.0f);
+    EXPECT_GT(speedHi, 2.98f);
+    EXPECT_GE(colourLo, 0.2f);
+    EXPECT_LT(colourLo, 0.21f);
+    EXPECT_LE(colourHi, 1.0f);
+    EXPECT_GT(colourHi, 0.99f);
 }
 
 // A child rocket fades its sparks with itself; its last step may take its
