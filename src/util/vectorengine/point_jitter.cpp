@@ -1,5 +1,6 @@
 #include "util/vectorengine/point_jitter.h"
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -30,8 +31,10 @@ bool PointJitter::seen(const std::vector<double>& points, std::size_t count, dou
                 return true;
         return false;
     }
+    // A NaN equals nothing, so it is never indexed (nor found).
     for (; indexed < count; indexed += 3)
-        positions.insert({points[indexed], points[indexed + 1]});
+        if (!std::isnan(points[indexed]) && !std::isnan(points[indexed + 1]))
+            positions.insert({points[indexed], points[indexed + 1]});
     return positions.count({x, y}) > 0;
 }
 

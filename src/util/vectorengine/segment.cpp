@@ -17,8 +17,12 @@ const int kMaxSubdivisionLevel = 13;
 // the full 2^13 pieces of a curve that never passes the flatness test.
 const float kReach = 1e5f;
 
+// Also true when a coordinate has overflowed to infinity or NaN in the
+// splitting: such a piece has no shape left to follow.
 bool beyond_reach(float a, float b, float c, float d)
 {
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || !std::isfinite(d))
+        return true;
     return (a > kReach && b > kReach && c > kReach && d > kReach) ||
            (a < -kReach && b < -kReach && c < -kReach && d < -kReach);
 }

@@ -137,10 +137,10 @@ TEST(Flatten, NonFiniteOrHugeCubicsEnd)
                                 new SegmentCubic(vec3(inf, 0, 0), vec3(1, 1, 0), vec3(2, 2, 0)),
                                 new SegmentCubic(vec3(3e38f, -3e38f, 0), vec3(-3e38f, 3e38f, 0), vec3(1, 1, 0)));
     const Flat f = flatten(segments);
-    // The non-finite curves add nothing; the huge one is cut off at the
-    // subdivision limit.
+    // The non-finite curves add nothing; the huge one (whose splitting
+    // overflows) is not split all the way to the subdivision limit.
     EXPECT_GT(f.points.size(), 3u);
-    EXPECT_LE(f.points.size(), 3u + 3u * 8192);
+    EXPECT_LE(f.points.size(), 3u + 3u * 100);
 }
 
 namespace {
