@@ -17,8 +17,8 @@ namespace {
 
 const int kArenaSize = 1048576;
 // The arena grows up to this size: far more than any path a scene draws
-// needs (a 100,000-point outline takes about 60 MB), and it keeps a path of
-// millions of crossings from taking the machine's memory.
+// needs (the blocks for a 100,000-point outline hold about 130 MB), and it
+// keeps a path of millions of crossings from taking the machine's memory.
 const std::size_t kArenaLimit = std::size_t(1) << 30;
 const int kPolygonSize = 6;
 const int kExtraVertices = 256;
@@ -85,19 +85,25 @@ int clamp_to_int(std::uint64_t value)
     return static_cast<int>(value > INT32_MAX ? INT32_MAX : value);
 }
 
+std::uint64_t held(const TessArena& arena)
+{
+    std::uint64_t total = static_cast<std::uint64_t>(arena.capacity);
+    for (const TessArenaBlock& b : arena.grown)
+        total += b.capacity;
+    return total;
+}
+
 // Adds a block of at least the given size; false when it would take the
 // arena past its limit or memory runs out.
 bool grow(TessArena& arena, std::uint64_t needed)
 {
-    std::uint64_t held = static_cast<std::uint64_t>(arena.capacity);
-    for (const TessArenaBlock& b : arena.grown)
-        held += b.capacity;
+    const std::uint64_t inHand = held(arena);
     const std::uint64_t last = arena.grown.empty() ? static_cast<std::uint64_t>(arena.capacity)
                                                    : arena.grown.back().capacity;
     std::uint64_t size = std::max(needed, 2 * last);
-    if (held + size > arena.limit)
+    if (inHand + size > arena.limit)
         size = needed;
-    if (held + size > arena.limit || size > SIZE_MAX)
+    if (inHand + size > arena.limit || size > SIZE_MAX)
         return false;
     TessArenaBlock block{std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size]),
                          static_cast<std::size_t>(size)};
@@ -137,7 +143,7 @@ void* tess_arena_alloc(void* userData, unsigned size)
             }
         }
         if (arena->block == arena->grown.size() && !grow(*arena, rounded)) {
-            std::printf("out of mem: %d < %d!\n", clamp_to_int(rounded), clamp_to_int(arena->limit));
+            std::printf("out of mem: %d < %d!\n", clamp_to_int(held(*arena) + rounded), clamp_to_int(arena->limit));
             return nullptr;
         }
         arena->block++;
