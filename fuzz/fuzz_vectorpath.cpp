@@ -60,10 +60,13 @@ void require_finite(const std::vector<float>& values)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzz_init();
+    // The fill's arena may grow; kept small here so that every run stays
+    // short (a path that needs more gets an empty fill).
+    tess_set_arena_limit(8u << 20);
     Reader in(data, size);
     const std::uint8_t options = in.byte();
     SegmentList segments;
-    while (in.more() && segments.size() < 200) {
+    while (in.more() && segments.size() < 2000) {
         switch (in.byte() % 5) {
         case 0: {
             const float x = in.coordinate(), y = in.coordinate();
@@ -92,14 +95,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<double> points;
     std::vector<unsigned> contours;
     flatten_path(segments, points, contours);
-    if (points.size() > 3 * 6000)
-        return 0; // beyond any path a scene draws; keeps each run short
 
     std::vector<float> stroke;
     std::vector<unsigned> strokeStarts;
     const bool closed = !segments.empty() && segments.back()->GetType() == Vectors::SEGMENT_CLOSE;
     build_stroke(points, contours, closed, 10.0f, stroke, strokeStarts);
     require_finite(stroke);
+    if (points.size() > 3 * 6000)
+        return 0; // beyond any path a scene fills; keeps each run short
 
     std::vector<float> fill;
     std::vector<unsigned> fillStarts;

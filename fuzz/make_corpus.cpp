@@ -5,6 +5,7 @@
 //    corpus/vectorpath, corpus/syncclient, regressions/syncclient
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -243,6 +244,17 @@ int main(int argc, char** argv)
                                        g(20), 248, g(30), 1, 251, 252, 4, 1, 253, 254, 0, 255, g(0)});
     save(paths / "repeats.bin", Bytes{0x1e, 1, g(10), g(10), 1, g(10), g(10), 1, g(10), g(10), 2, g(10), g(10),
                                       g(10), g(10), g(10), g(10), 4, 4, 0, g(20), g(0), 4});
+    // Far-flung cubics, as many as the replay's 8 KB take: control points out
+    // to 1e9..1e10, 1e20 and -3.4e38 page units, ends back on the page.
+    Bytes farFlung = {0, 0, g(0), g(0)};
+    for (int i = 0; i < 740; i++) {
+        const float far = -1e9f * static_cast<float>(1 + i % 13);
+        std::uint8_t raw[4];
+        std::memcpy(raw, &far, 4);
+        farFlung.insert(farFlung.end(), {2, 253, 200, raw[0], raw[1], raw[2], raw[3], 250, 253,
+                                         g(10 * (i % 21) - 100), g(10 * (i % 17) - 80)});
+    }
+    save(paths / "far_flung_cubics.bin", farFlung);
     // The mended faults: a cubic with a NaN point (unbounded subdivision), a
     // cubic to infinity, two-point contours closed (0 / 0 at the closing
     // joint), and a path that crosses itself a thousand times.

@@ -8,7 +8,7 @@ void flatten_path(SegmentList& segments, std::vector<double>& points, std::vecto
         return;
     if (segments.front()->GetType() != Vectors::SEGMENT_MOVE)
         segments.insert(segments.begin(), std::make_unique<Vectors::SegmentMove>(0.0f, 0.0f, 0.0f));
-    unsigned jitter = 0;
+    PointJitter jitter;
     for (auto& segment : segments)
         segment->Flatten(points, contourStarts, jitter);
 }

@@ -103,6 +103,10 @@ unsigned Path::getSegmentCount() const
 
 void Path::buildStroke(const std::vector<unsigned>& contourStarts, std::vector<unsigned>& strokeStarts)
 {
+    if (points.size() % 3 != 0) {
+        stroke_vertices.clear();
+        FATAL_ERROR(stroke_input_error(points.size()));
+    }
     const bool closed = !segments.empty() && segments.back()->GetType() == Vectors::SEGMENT_CLOSE;
     build_stroke(points, contourStarts, closed, stroke_width, stroke_vertices, strokeStarts);
 }

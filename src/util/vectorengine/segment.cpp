@@ -5,30 +5,26 @@
 
 namespace {
 
-// Eight offsets of 0.001 around a point, x then y, used in turn.
-const float kJitter[16] = {
-    0.001f, 0.001f, 0.001f, 0.0f, 0.001f, -0.001f, 0.0f, -0.001f,
-    -0.001f, -0.001f, -0.001f, 0.0f, -0.001f, 0.001f, 0.0f, 0.001f,
-};
-
 // Subdivision beyond this many levels stops and takes the piece as flat, so
 // curves that never pass the flatness test (huge or degenerate control
 // points) still end.
 const int kMaxSubdivisionLevel = 13;
 
-bool has_point(const std::vector<double>& points, std::size_t count, double x, double y)
-{
-    for (std::size_t i = 0; i + 2 < count; i += 3)
-        if (points[i] == x && points[i + 1] == y)
-            return true;
-    return false;
-}
+// Pieces whose control points all lie beyond this distance from the page's
+// origin, on the same side, are too far off the page for any detail to
+// show: they are not split further. A far-flung curve thus costs a few
+// pieces per level of the part of it that comes near the page, instead of
+// the full 2^13 pieces of a curve that never passes the flatness test.
+const float kReach = 1e5f;
 
-void next_jitter(unsigned& jitter, double& dx, double& dy)
+// Also true when a coordinate has overflowed to infinity or NaN in the
+// splitting: such a piece has no shape left to follow.
+bool beyond_reach(float a, float b, float c, float d)
 {
-    dx = kJitter[jitter % 16];
-    dy = kJitter[(jitter + 1) % 16];
-    jitter = (jitter + 2) % 16;
+    if (!std::isfinite(a) || !std::isfinite(b) || !std::isfinite(c) || !std::isfinite(d))
+        return true;
+    return (a > kReach && b > kReach && c > kReach && d > kReach) ||
+           (a < -kReach && b < -kReach && c < -kReach && d < -kReach);
 }
 
 void lerp_point(vec3& point, const vec3& from, const vec3& to, float t)
@@ -59,11 +55,11 @@ bool finite(float x, float y)
 
 }
 
-void append_point(std::vector<double>& points, double x, double y, unsigned& jitter)
+void append_point(std::vector<double>& points, double x, double y, PointJitter& jitter)
 {
-    if (has_point(points, points.size(), x, y)) {
+    if (jitter.seen(points, points.size(), x, y)) {
         double dx, dy;
-        next_jitter(jitter, dx, dy);
+        jitter.next(dx, dy);
         x += dx;
         y += dy;
     }
@@ -72,15 +68,15 @@ void append_point(std::vector<double>& points, double x, double y, unsigned& jit
     points.push_back(0.0);
 }
 
-void jitter_last_point(std::vector<double>& points, unsigned& jitter)
+void jitter_last_point(std::vector<double>& points, PointJitter& jitter)
 {
     if (points.size() < 3)
         return;
     const std::size_t last = points.size() - 3;
-    if (!has_point(points, last, points[last], points[last + 1]))
+    if (!jitter.seen(points, last, points[last], points[last + 1]))
         return;
     double dx, dy;
-    next_jitter(jitter, dx, dy);
+    jitter.next(dx, dy);
     points[last] += dx;
     points[last + 1] += dy;
 }
@@ -107,7 +103,7 @@ void warp_point(vec3& point, float value, float fromX, float toX)
 
 namespace Vectors {
 
-void Segment::Flatten(std::vector<double>&, std::vector<unsigned>&, unsigned&) {}
+void Segment::Flatten(std::vector<double>&, std::vector<unsigned>&, PointJitter&) {}
 void Segment::Interpolate(const Segment&, const Segment&, float) {}
 void Segment::ExtendBounds(float&, float&, float&, float&) {}
 void Segment::Warp(float, float, float) {}
@@ -133,18 +129,18 @@ void SegmentToPoint<Type>::Warp(float value, float fromX, float toX)
 template class SegmentToPoint<SEGMENT_MOVE>;
 template class SegmentToPoint<SEGMENT_LINE>;
 
-void SegmentMove::Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter)
+void SegmentMove::Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter& jitter)
 {
     contourStarts.push_back(static_cast<unsigned>(points.size()));
     append_point(points, point.x, point.y, jitter);
 }
 
-void SegmentLine::Flatten(std::vector<double>& points, std::vector<unsigned>&, unsigned& jitter)
+void SegmentLine::Flatten(std::vector<double>& points, std::vector<unsigned>&, PointJitter& jitter)
 {
     append_point(points, point.x, point.y, jitter);
 }
 
-void SegmentCubic::Flatten(std::vector<double>& points, std::vector<unsigned>&, unsigned& jitter)
+void SegmentCubic::Flatten(std::vector<double>& points, std::vector<unsigned>&, PointJitter& jitter)
 {
     if (points.empty()) {
         points.push_back(0.0);
@@ -186,6 +182,12 @@ void SegmentCubic::Subdivide(std::vector<double>& points, int d, int level, floa
         points.push_back(0.0);
         return;
     }
+    if (d <= 0 && (beyond_reach(x0, x1, x2, x3) || beyond_reach(y0, y1, y2, y3))) {
+        points.push_back(x3);
+        points.push_back(y3);
+        points.push_back(0.0);
+        return;
+    }
     Subdivide(points, d - 1, level + 1, x0, y0, x01, y01, x012, y012, x0123, y0123);
     Subdivide(points, d - 1, level + 1, x0123, y0123, x123, y123, x23, y23, x3, y3);
 }
@@ -211,7 +213,7 @@ void SegmentCubic::Warp(float value, float fromX, float toX)
     warp_point(end, value, fromX, toX);
 }
 
-void SegmentClose::Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned&)
+void SegmentClose::Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter&)
 {
     if (points.empty())
         return;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "util/math/vec3.h"
+#include "util/vectorengine/point_jitter.h"
 
 namespace Vectors {
 
@@ -17,7 +18,7 @@ public:
     // Paths own their segments and delete them through this base.
     virtual ~Segment() = default;
 
-    virtual void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter);
+    virtual void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter& jitter);
     virtual void Interpolate(const Segment& from, const Segment& to, float t);
     virtual void ExtendBounds(float& minX, float& minY, float& maxX, float& maxY);
     virtual void Warp(float value, float fromX, float toX);
@@ -48,7 +49,7 @@ public:
     SegmentMove(float x, float y, float z = 0.0f) : SegmentToPoint(x, y, z) {}
     SegmentMove(const SegmentMove&) = default;
 
-    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
+    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter& jitter) override;
 };
 
 class SegmentLine : public SegmentToPoint<SEGMENT_LINE> {
@@ -56,7 +57,7 @@ public:
     SegmentLine(float x, float y, float z = 0.0f) : SegmentToPoint(x, y, z) {}
     SegmentLine(const SegmentLine&) = default;
 
-    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
+    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter& jitter) override;
 };
 
 class SegmentCubic : public Segment {
@@ -65,12 +66,13 @@ public:
         : Segment(smooth ? SEGMENT_SMOOTH_CUBIC : SEGMENT_CUBIC), control1(control1), control2(control2), end(end) {}
     SegmentCubic(const SegmentCubic&) = default;
 
-    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
+    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter& jitter) override;
     void Interpolate(const Segment& from, const Segment& to, float t) override;
     void ExtendBounds(float& minX, float& minY, float& maxX, float& maxY) override;
     void Warp(float value, float fromX, float toX) override;
 
-    // Appends the midpoint of every flat piece of the curve P0..P3.
+    // Appends the midpoint of every flat piece of the curve P0..P3; a piece
+    // that lies wholly far off the page adds its end point instead.
     void Subdivide(std::vector<double>& points, int depth, int level, float x0, float y0, float x1, float y1,
                    float x2, float y2, float x3, float y3) const;
 
@@ -86,16 +88,16 @@ public:
     SegmentClose() : Segment(SEGMENT_CLOSE) {}
     SegmentClose(const SegmentClose&) = default;
 
-    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, unsigned& jitter) override;
+    void Flatten(std::vector<double>& points, std::vector<unsigned>& contourStarts, PointJitter& jitter) override;
 };
 
 }
 
 // Appends (x, y, 0); a position already in the list is moved by the next
 // jitter offset first.
-void append_point(std::vector<double>& points, double x, double y, unsigned& jitter);
+void append_point(std::vector<double>& points, double x, double y, PointJitter& jitter);
 // Moves the last point by the next jitter offset when an earlier point has
 // exactly its x and y.
-void jitter_last_point(std::vector<double>& points, unsigned& jitter);
+void jitter_last_point(std::vector<double>& points, PointJitter& jitter);
 // Bends a point's y toward value over the x range from fromX to toX.
 void warp_point(vec3& point, float value, float fromX, float toX);

@@ -24,6 +24,11 @@ float turn_angle(const vec3& a, const vec3& b, const vec3& c)
     return std::atan2(cross, dot);
 }
 
+std::string stroke_input_error(std::size_t length)
+{
+    return "Stroke input vertices not divisible by 3, got " + std::to_string(length) + " verts.";
+}
+
 namespace {
 
 bool finite(const vec3& v)
@@ -66,7 +71,7 @@ void build_stroke(const std::vector<double>& points, const std::vector<unsigned>
 {
     vertices.clear();
     if (points.size() % 3 != 0)
-        FATAL_ERROR("Stroke input vertices not divisible by 3, got " + std::to_string(points.size()) + " verts.");
+        FATAL_ERROR(stroke_input_error(points.size()));
     const std::size_t n = points.size() / 3;
     const float h = width * 0.5f;
     std::size_t s = 0;

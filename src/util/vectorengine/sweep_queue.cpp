@@ -1,8 +1,8 @@
 #include "util/vectorengine/sweep_queue.h"
 
+#include <array>
 #include <climits>
 #include <utility>
-#include <vector>
 
 #include "util/vectorengine/sweep_geometry.h"
 
@@ -80,12 +80,15 @@ void TessEventQueue::sort()
         order[i] = &keys[i];
 
     unsigned seed = kSortSeed;
-    std::vector<std::pair<int, int>> ranges;
+    // Ranges left for later. Each pushed range is the larger side of a split
+    // while the loop goes on with the smaller, so at most one range per
+    // halving waits: 32 for any int-sized array.
+    std::array<std::pair<int, int>, 32> ranges;
+    std::size_t pending = 0;
     if (sortedSize > 1)
-        ranges.emplace_back(0, sortedSize - 1);
-    while (!ranges.empty()) {
-        auto [lo, hi] = ranges.back();
-        ranges.pop_back();
+        ranges[pending++] = {0, sortedSize - 1};
+    while (pending > 0) {
+        auto [lo, hi] = ranges[--pending];
         while (hi - lo > kInsertionSortRange) {
             seed = seed * kSortMultiplier + 1;
             const int pick = lo + static_cast<int>(seed % static_cast<unsigned>(hi - lo + 1));
@@ -107,10 +110,10 @@ void TessEventQueue::sort()
             std::swap(order[lo], order[j]);
             // Keep the smaller side for this loop, the larger for later.
             if (j - lo < hi - j) {
-                ranges.emplace_back(j + 1, hi);
+                ranges[pending++] = {j + 1, hi};
                 hi = j - 1;
             } else {
-                ranges.emplace_back(lo, j - 1);
+                ranges[pending++] = {lo, j - 1};
                 lo = j + 1;
             }
         }

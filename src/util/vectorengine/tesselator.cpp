@@ -1,10 +1,13 @@
 #include "util/vectorengine/tesselator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "system/fatal_error.h"
 #include "system/log_message.h"
@@ -13,19 +16,24 @@
 namespace {
 
 const int kArenaSize = 1048576;
+// The arena grows up to this size: far more than any path a scene draws
+// needs (the blocks for a 100,000-point outline hold about 130 MB), and it
+// keeps a path of millions of crossings from taking the machine's memory.
+const std::size_t kArenaLimit = std::size_t(1) << 30;
 const int kPolygonSize = 6;
 const int kExtraVertices = 256;
 // Each block starts with its size (for growing it), padded to 8 bytes.
 const unsigned kBlockHeader = 8;
 
 alignas(16) unsigned char g_arenaBuffer[kArenaSize];
-TessArena g_arena = {g_arenaBuffer, kArenaSize, 0, 0};
+TessArena g_arena = {g_arenaBuffer, kArenaSize, 0, 0, kArenaLimit};
 Tessellator* g_tessellator = nullptr;
 
 // Starts the arena from empty and makes the tessellator in it.
 void create_tessellator()
 {
-    g_arena.used = 0;
+    g_arena.mark = 0;
+    tess_arena_reset(g_arena);
     TessAllocator record = {};
     record.allocate = tess_arena_alloc;
     record.reallocate = tess_arena_realloc;
@@ -47,7 +55,7 @@ void recover(const char* pass, std::size_t pointCount)
     create_tessellator();
 }
 
-bool all_finite(const std::vector<float>& values, std::size_t begin, std::size_t end)
+bool all_finite(const float* values, std::size_t begin, std::size_t end)
 {
     for (std::size_t i = begin; i < end; i++)
         if (!std::isfinite(values[i]))
@@ -57,19 +65,90 @@ bool all_finite(const std::vector<float>& values, std::size_t begin, std::size_t
 
 }
 
+void tess_arena_reset(TessArena& arena)
+{
+    arena.used = arena.mark;
+    arena.block = 0;
+    arena.grownUsed = 0;
+}
+
+namespace {
+
+unsigned char* hand_out(unsigned char* block, unsigned size)
+{
+    std::memcpy(block, &size, sizeof(size));
+    return block + kBlockHeader;
+}
+
+int clamp_to_int(std::uint64_t value)
+{
+    return static_cast<int>(value > INT32_MAX ? INT32_MAX : value);
+}
+
+std::uint64_t held(const TessArena& arena)
+{
+    std::uint64_t total = static_cast<std::uint64_t>(arena.capacity);
+    for (const TessArenaBlock& b : arena.grown)
+        total += b.capacity;
+    return total;
+}
+
+// Adds a block of at least the given size; false when it would take the
+// arena past its limit or memory runs out.
+bool grow(TessArena& arena, std::uint64_t needed)
+{
+    const std::uint64_t inHand = held(arena);
+    const std::uint64_t last = arena.grown.empty() ? static_cast<std::uint64_t>(arena.capacity)
+                                                   : arena.grown.back().capacity;
+    std::uint64_t size = std::max(needed, 2 * last);
+    if (inHand + size > arena.limit)
+        size = needed;
+    if (inHand + size > arena.limit || size > SIZE_MAX)
+        return false;
+    TessArenaBlock block{std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size]),
+                         static_cast<std::size_t>(size)};
+    if (!block.base)
+        return false;
+    arena.grown.push_back(std::move(block));
+    return true;
+}
+
+}
+
 void* tess_arena_alloc(void* userData, unsigned size)
 {
     TessArena* arena = static_cast<TessArena*>(userData);
     const std::uint64_t rounded = (static_cast<std::uint64_t>(size) + 7) / 8 * 8 + kBlockHeader;
-    const std::uint64_t end = static_cast<std::uint64_t>(arena->used) + rounded;
-    if (end >= static_cast<std::uint64_t>(arena->capacity)) {
-        std::printf("out of mem: %d < %d!\n", static_cast<int>(end > INT32_MAX ? INT32_MAX : end), arena->capacity);
-        return nullptr;
+    if (arena->block == 0) {
+        const std::uint64_t end = static_cast<std::uint64_t>(arena->used) + rounded;
+        if (end < static_cast<std::uint64_t>(arena->capacity)) {
+            unsigned char* block = arena->base + arena->used;
+            arena->used = static_cast<int>(end);
+            return hand_out(block, size);
+        }
+        if (arena->limit == 0) {
+            std::printf("out of mem: %d < %d!\n", clamp_to_int(end), arena->capacity);
+            return nullptr;
+        }
     }
-    unsigned char* block = arena->base + arena->used;
-    std::memcpy(block, &size, sizeof(size));
-    arena->used = static_cast<int>(end);
-    return block + kBlockHeader;
+    // The grown blocks in turn; the rest of a block too small for this
+    // request stays unused until the next reset.
+    for (;;) {
+        if (arena->block > 0) {
+            TessArenaBlock& b = arena->grown[arena->block - 1];
+            if (arena->grownUsed + rounded <= b.capacity) {
+                unsigned char* block = b.base.get() + arena->grownUsed;
+                arena->grownUsed += static_cast<std::size_t>(rounded);
+                return hand_out(block, size);
+            }
+        }
+        if (arena->block == arena->grown.size() && !grow(*arena, rounded)) {
+            std::printf("out of mem: %d < %d!\n", clamp_to_int(held(*arena) + rounded), clamp_to_int(arena->limit));
+            return nullptr;
+        }
+        arena->block++;
+        arena->grownUsed = 0;
+    }
 }
 
 void* tess_arena_realloc(void* userData, void* pointer, unsigned size)
@@ -86,26 +165,45 @@ void* tess_arena_realloc(void* userData, void* pointer, unsigned size)
 
 void tess_arena_free(void*, void*) {}
 
+std::size_t tess_set_arena_limit(std::size_t bytes)
+{
+    return std::exchange(g_arena.limit, bytes);
+}
+
 void tessellate_path(const std::vector<double>& points, const std::vector<unsigned>& contourStarts,
                      std::vector<float>& vertices, std::vector<unsigned>& polygonStarts)
 {
     if (!g_tessellator)
         create_tessellator();
-    g_arena.used = g_arena.mark;
+    tess_arena_reset(g_arena);
 
-    const std::vector<float> floats(points.begin(), points.end());
+    // The float copy of the points comes from the arena too.
+    float* floats = nullptr;
+    const std::size_t floatCount = points.size();
+    if (floatCount > 0) {
+        floats = static_cast<float*>(floatCount <= UINT32_MAX / sizeof(float)
+                                         ? tess_arena_alloc(&g_arena, static_cast<unsigned>(floatCount * sizeof(float)))
+                                         : nullptr);
+        if (!floats) {
+            vertices.clear();
+            polygonStarts.clear();
+            recover("first", points.size() / 3);
+            return;
+        }
+        std::copy(points.begin(), points.end(), floats);
+    }
     int added = 0;
     for (std::size_t c = 0; c < contourStarts.size(); c++) {
         const std::size_t start = contourStarts[c];
-        const std::size_t end = c + 1 < contourStarts.size() ? contourStarts[c + 1] : floats.size();
-        if (start > end || end > floats.size())
+        const std::size_t end = c + 1 < contourStarts.size() ? contourStarts[c + 1] : floatCount;
+        if (start > end || end > floatCount)
             continue;
         const std::size_t num_verts = end - start;
         VELMO_ASSERT(0 == ( num_verts % 3 ));
         // A contour with a non-finite point has no shape: it is left out.
         if (num_verts == 0 || !all_finite(floats, start, end))
             continue;
-        tessellator_add_contour(g_tessellator, 3, floats.data() + start, 12, static_cast<int>(num_verts / 3));
+        tessellator_add_contour(g_tessellator, 3, floats + start, 12, static_cast<int>(num_verts / 3));
         added++;
     }
 

@@ -108,10 +108,12 @@ TEST(FillDriver, NonFiniteContoursAreLeftOut)
     EXPECT_TRUE(fill(only).starts.empty());
 }
 
-// A path too big for the arena gets an empty fill; the next path fills as
-// if nothing had happened, and so does a big one after the reset.
+// A path too big for the arena (here kept to its first megabyte) gets an
+// empty fill; the next path fills as if nothing had happened, and so does a
+// big one after the reset.
 TEST(FillDriver, ArenaExhaustionRecovers)
 {
+    const std::size_t limit = tess_set_arena_limit(0);
     Path2 huge;
     std::mt19937 rng(3);
     std::uniform_real_distribution<double> u(0, 1000);
@@ -139,12 +141,13 @@ TEST(FillDriver, ArenaExhaustionRecovers)
         circle.push_back({500 + 400 * std::cos(i * 2 * M_PI / 1000), 500 + 400 * std::sin(i * 2 * M_PI / 1000)});
     big.contour(circle);
     EXPECT_NEAR(M_PI * 400 * 400, area(fill(big)), 0.01 * M_PI * 400 * 400);
+    tess_set_arena_limit(limit);
 }
 
 TEST(FillDriver, ArenaAllocation)
 {
     std::vector<unsigned char> buffer(1024);
-    TessArena arena = {buffer.data(), 1024, 0, 0};
+    TessArena arena = {buffer.data(), 1024, 0, 0, 0};
     void* a = tess_arena_alloc(&arena, 10);
     ASSERT_NE(nullptr, a);
     EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(a) % 8);
@@ -156,4 +159,111 @@ TEST(FillDriver, ArenaAllocation)
     void* b = tess_arena_realloc(&arena, a, 40);
     ASSERT_NE(nullptr, b);
     EXPECT_EQ(0, std::memcmp(b, "0123456789", 10));
+}
+
+// Past its first block the arena adds blocks up to its limit and keeps them:
+// after a reset the same requests are served from the same memory.
+TEST(FillDriver, ArenaGrowsAndKeepsItsBlocks)
+{
+    std::vector<unsigned char> buffer(1024);
+    TessArena arena = {buffer.data(), 1024, 0, 0, 64 * 1024};
+    const std::vector<unsigned> sizes = {500, 400, 3000, 100, 9000, 20};
+    std::vector<void*> first;
+    for (unsigned size : sizes) {
+        void* p = tess_arena_alloc(&arena, size);
+        ASSERT_NE(nullptr, p) << size;
+        EXPECT_EQ(0u, reinterpret_cast<std::uintptr_t>(p) % 8);
+        std::memset(p, 0xAB, size);
+        first.push_back(p);
+    }
+    const std::size_t blocks = arena.grown.size();
+    EXPECT_GT(blocks, 0u);
+    tess_arena_reset(arena);
+    for (std::size_t i = 0; i < sizes.size(); i++)
+        EXPECT_EQ(first[i], tess_arena_alloc(&arena, sizes[i])) << i;
+    EXPECT_EQ(blocks, arena.grown.size());
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(nullptr, tess_arena_alloc(&arena, 64 * 1024));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(0u, out.find("out of mem: ")) << out;
+    std::size_t held = 1024;
+    for (const TessArenaBlock& block : arena.grown)
+        held += block.capacity;
+    EXPECT_LE(held, 64u * 1024u);
+    // Smaller requests still fit after a refused one.
+    EXPECT_NE(nullptr, tess_arena_alloc(&arena, 100));
+}
+
+namespace {
+
+// n points on a circle of radius r around (500, 500), visited step by step
+// around it (step 1 gives a convex polygon, larger steps a star polygon
+// that crosses itself).
+std::vector<std::pair<double, double>> circle_walk(int n, int step, double r)
+{
+    std::vector<std::pair<double, double>> p;
+    for (int i = 0; i < n; i++) {
+        const double a = 2 * M_PI * static_cast<double>((static_cast<long long>(i) * step) % n) / n;
+        p.push_back({500 + r * std::cos(a), 500 + r * std::sin(a)});
+    }
+    return p;
+}
+
+std::vector<std::pair<double, double>> star_outline(int n)
+{
+    std::vector<std::pair<double, double>> p;
+    for (int i = 0; i < n; i++) {
+        const double a = 2 * M_PI * i / n, r = i % 2 ? 250 : 500;
+        p.push_back({500 + r * std::cos(a), 500 + r * std::sin(a)});
+    }
+    return p;
+}
+
+}
+
+// Paths far beyond the arena's first megabyte fill as the parity rule says,
+// checked on a grid of points clear of the edges: each inside point lies in
+// exactly one polygon, each outside point in none.
+TEST(FillDriver, LargePathsFillAsTheParityRuleSays)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> contour;
+        int grid;
+    };
+    const std::vector<Case> cases = {
+        {"4097-point star outline", star_outline(4097), 40},
+        {"301-point star polygon, 45,000 crossings", circle_walk(301, 150, 500), 40},
+        {"2000-point self-crossing path", circle_walk(2000, 7, 500), 40},
+        {"100,000-gon", circle_walk(100000, 1, 500), 12},
+    };
+    for (const Case& c : cases) {
+        Path2 path;
+        path.contour(c.contour);
+        tessfam::Shape shape(1);
+        for (auto [x, y] : c.contour)
+            shape[0].push_back({static_cast<float>(x), static_cast<float>(y)});
+        const Fill f = fill(path);
+        if (f.starts.empty()) {
+            ADD_FAILURE() << c.name << ": empty fill";
+            continue;
+        }
+        const auto pieces = polygons(f);
+        int inside = 0;
+        for (int i = 0; i < c.grid; i++) {
+            for (int j = 0; j < c.grid; j++) {
+                const float x = 0.5f + (999.0f * i + 0.5f) / c.grid, y = 0.25f + (999.0f * j + 0.5f) / c.grid;
+                if (tessfam::edge_distance(shape, x, y) < 0.05f)
+                    continue;
+                const bool expected = tessfam::inside_odd(shape, x, y);
+                int covering = 0;
+                for (const auto& piece : pieces)
+                    covering += tessfam::polygon_contains(piece, x, y) ? 1 : 0;
+                EXPECT_EQ(expected ? 1 : 0, covering) << c.name << " at " << x << ", " << y;
+                inside += expected;
+            }
+        }
+        EXPECT_GT(inside, 0) << c.name;
+    }
 }

@@ -193,3 +193,20 @@ TEST_F(VectorEngineGL, UnknownSegmentTypeStops)
     ASSERT_EQ(1u, path.original_segments.size()); // kept (and owned) before the check
     EXPECT_EQ(0u, path.getSegmentCount());
 }
+
+// The stroke of a path whose point list is not whole triplets stops with the
+// path's source named.
+TEST_F(VectorEngineGL, MalformedStrokeInputStopsNamingThePath)
+{
+    testsupport::ThrowingFatalErrors fatalErrors;
+    Path path("broken", true, false, vec3(1, 1, 1), vec3(1, 1, 1));
+    path.points = {0, 0, 0, 10};
+    std::vector<unsigned> starts;
+    try {
+        path.buildStroke({0}, starts);
+        ADD_FAILURE() << "buildStroke did not stop";
+    } catch (const FatalErrorException& e) {
+        EXPECT_STREQ("Stroke input vertices not divisible by 3, got 4 verts.", e.what());
+        EXPECT_EQ("src\\util\\vectorengine\\path.cpp", e.sourcePath);
+    }
+}
