@@ -24,7 +24,13 @@ Rotozoom::Rotozoom(AsciiEngine* canvas, const char* path) : canvas(canvas)
 
 void Rotozoom::draw()
 {
-    draw_frame(tableA[angleIndex], tableA[(angleIndex + 128) % 256], tableB[zoomIndex]);
+    // A zoom of zero (table B at index 0, and at 255 where the sine comes
+    // back round) would show texel (0, 0) over the whole canvas: one flat
+    // colour for a step, a flash. Those steps draw their neighbour's zoom.
+    int zoom = tableB[zoomIndex];
+    if (zoom == 0)
+        zoom = zoomIndex < 128 ? tableB[1] : tableB[254];
+    draw_frame(tableA[angleIndex], tableA[(angleIndex + 128) % 256], zoom);
 
     // Shared by every rotozoomer; ticks are compared by signed difference so
     // that the wrap of the 32-bit counter does not stall the animation.

@@ -12,6 +12,7 @@ public:
     Rotozoom(AsciiEngine* canvas, const char* path);
 
     // Draws the current frame, then advances by the 20 ms steps that passed.
+    // The steps whose zoom is zero draw their neighbour's zoom instead.
     void draw();
     // One frame for fixed-point rotation terms a, b and zoom.
     void draw_frame(int a, int b, int zoom);
