@@ -41,8 +41,17 @@ void Rotozoom::draw()
         nextStep = now;
         started = true;
     }
+    // At most two steps a frame (a frame at 25 frames per second or more
+    // never has more); the rest of a backlog is dropped. A slow frame (the
+    // video dump's, drawn slower than the show plays) would otherwise leap
+    // many steps at once, and the zoom's passages through its giant blocks
+    // would flash up for one frame.
+    int steps = 0;
     while (static_cast<std::int32_t>(now - nextStep) > 0) {
         nextStep += 20;
+        if (steps == kMaxStepsPerDraw)
+            continue;
+        ++steps;
         angleIndex = (angleIndex + 255) % 256;
         zoomIndex = (zoomIndex + 1) % 256;
     }
