@@ -41,11 +41,11 @@ void Rotozoom::draw()
         nextStep = now;
         started = true;
     }
-    // At most two steps a frame (a frame at 25 frames per second or more
-    // never has more); the rest of a backlog is dropped. A slow frame (the
+    // At most one step a frame (a frame at 50 frames per second or more
+    // never has more); the rest of a backlog is dropped. A slower frame (the
     // video dump's, drawn slower than the show plays) would otherwise leap
-    // many steps at once, and the zoom's passages through its giant blocks
-    // would flash up for one frame.
+    // several steps at once, and the zoom's passages through its giant
+    // blocks would flash up for a frame or two.
     int steps = 0;
     while (static_cast<std::int32_t>(now - nextStep) > 0) {
         nextStep += 20;

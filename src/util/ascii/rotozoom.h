@@ -9,7 +9,7 @@ class AsciiEngine;
 
 class Rotozoom {
 public:
-    static constexpr int kMaxStepsPerDraw = 2;
+    static constexpr int kMaxStepsPerDraw = 1;
 
     Rotozoom(AsciiEngine* canvas, const char* path);
 
