@@ -27,15 +27,16 @@ build() {
     cmake --build "$build_dir" -j "$jobs"
 }
 
-# Starts Xvfb when there is no display; stopped by its process id on exit.
+# Starts Xvfb when there is no display, with a screen of $1 (WIDTHxHEIGHT,
+# 1920x1080 unless given); stopped by its process id on exit.
 ensure_display() {
     if [ -n "${DISPLAY:-}" ]; then
         return
     fi
-    local fifo
+    local size=${1:-1920x1080} fifo
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
     xvfb_pid=$!
     trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
     local num

@@ -227,12 +227,20 @@ static void closeDeviceAtExit()
     initialised = false;
 }
 
-BOOL BASS_Init(int, DWORD freq, DWORD, void*, const void*)
+BOOL BASS_Init(int deviceNumber, DWORD freq, DWORD, void*, const void*)
 {
     if (initialised)
         return fail(BASS_ERROR_ALREADY);
     static const bool registered = [] { return std::atexit(closeDeviceAtExit) == 0; }();
     (void)registered;
+    // Device 0 is "no sound": no driver is started (nor does one probe the
+    // machine's sound cards and report what it cannot find).
+    if (deviceNumber == 0) {
+        useNoDevice(static_cast<int>(freq));
+        initialised = true;
+        lastError = BASS_OK;
+        return TRUE;
+    }
     // The driver is chosen here rather than by SDL_InitSubSystem, so that a
     // machine without a sound device still plays, by the wall clock.
     // SDL_AUDIODRIVER still names a driver to try first. A driver that

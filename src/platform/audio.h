@@ -82,8 +82,10 @@ constexpr DWORD BASS_CTYPE_STREAM_MP3 = 0x10005;
 
 // Version word: 0x0204 in the high 16 bits.
 DWORD BASS_GetVersion();
-// Opens the output device (-1 = default) at `freq` Hz. FALSE when already open
-// (BASS_ERROR_ALREADY) or when no device, not even the dummy one, opens.
+// Opens the output device (-1 = default) at `freq` Hz; device 0 is "no
+// sound": no driver is started and the streams follow the wall clock. FALSE
+// when already open (BASS_ERROR_ALREADY) or when no device, not even the
+// dummy one, opens.
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* window, const void* clsid);
 // Frees every stream and closes the device.
 BOOL BASS_Free();
@@ -117,8 +119,9 @@ BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
 // or (DWORD)-1 for an unknown handle.
 DWORD BASS_ChannelFlags(DWORD handle, DWORD flags, DWORD mask);
 
-// Which SDL audio driver the open device uses ("dummy" without a device);
-// empty when the device is closed.
+// Which SDL audio driver the open device uses ("dummy" without a device,
+// "none" for device 0 or a driver that found no device); empty when the
+// device is closed.
 const char* audio_driver_name();
 
 // Why the last BASS_StreamCreateFile that failed with BASS_ERROR_FILEFORM

@@ -24,7 +24,10 @@ fi
 # the fade in (its first two beats at 155 BPM) and the fade out (from beat
 # 416, 161.0 s), and its ending picture held over the last chord (beats 401
 # to 415).
+# And every frame: no black holes, no one- or two-frame jumps of the
+# picture's colour, at most 10 % dark seconds.
 if grep -qx 'index=3' "$binary_dir/production.txt"; then
     check_show_for_a_viewer 1.5 160 7.5 15 155.5 160.6
+    bash "$source_dir/tests/e2e/viewer_check.sh" "$avi" 10 || fail "the show fails the viewer's check"
 fi
 echo "PASS: $avi"

@@ -126,11 +126,16 @@ wait_at_most() {
 # "Get &avi" and the compression dialog with Motion JPEG at quality 75.
 # Checks one MJPEG part at that quality whose video lasts as long as the
 # show, audio as long when the production has music and none when it has
-# not. Sets avi to the file (in run_dir) and song to the show's length.
+# not, and that no sound device was looked for. Sets avi to the file (in run_dir) and song to the show's length.
 render_dump() {
     start_xvfb "$3"
     make_run_dir "$1" "$2"
-    VELMO_VIDEO_QUALITY=75 "$source_dir/scripts/dump-video" "$run_dir" || fail "dump-video exited with $?"
+    local log=$run_dir/dump.log rc=0
+    VELMO_VIDEO_QUALITY=75 "$source_dir/scripts/dump-video" "$run_dir" >"$log" 2>&1 || rc=$?
+    cat "$log"
+    [ "$rc" -eq 0 ] || fail "dump-video exited with $rc"
+    # The render plays nothing, so it opens no sound device (none to find).
+    ! grep -q "^ALSA lib" "$log" || fail "the render looked for a sound card"
 
     cd "$run_dir"
     shopt -s nullglob

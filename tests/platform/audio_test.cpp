@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -257,6 +259,22 @@ TEST(AudioLayerDummyDriver, PlaysAtRealTimePaceLikeTheDefault)
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
     EXPECT_STREQ(audio_driver_name(), "dummy");
     play_the_last_half_second(&ogg);
+    EXPECT_TRUE(BASS_Free());
+    unsetenv("SDL_AUDIODRIVER");
+}
+
+// Device 0, "no sound" (the video dump's): no driver starts, even one named
+// by SDL_AUDIODRIVER, and the streams still play by the wall clock.
+TEST(AudioLayerNoSound, StartsNoDriverAndPlaysAtRealTimePace)
+{
+    const std::vector<unsigned char> ogg = encoded_tone("ogg", kToneHz, 1.5, 0.5);
+    ASSERT_EQ(setenv("SDL_AUDIODRIVER", "dummy", 1), 0);
+    ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
+    EXPECT_STREQ(audio_driver_name(), "none");
+    EXPECT_EQ(SDL_GetCurrentAudioDriver(), nullptr);
+    play_the_last_half_second(&ogg);
+    EXPECT_FALSE(BASS_Init(0, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
     EXPECT_TRUE(BASS_Free());
     unsetenv("SDL_AUDIODRIVER");
 }

@@ -4,9 +4,9 @@
 #   tools/readme_picture/make_readme_picture.sh <render.avi> <bpm> <out.png> <beat>...
 # For "Glass Harbour Signal" (155 BPM), from a render by scripts/play:
 #   tools/readme_picture/make_readme_picture.sh "build/Glass Harbour Signal.01.avi" 155 \
-#       docs/glass_harbour_signal.png 6 168.25 200 290.5 340 408
-# (the name in the intro, the pianos lighting a black key, the title's line
-# passing in the drop, the four ribbons as one, the oscilloscope over the
+#       docs/glass_harbour_signal.png 6 168.25 188 290.5 340 408
+# (the name in the intro, the pianos lighting a black key, the closing texts
+# on their grey ground, the four ribbons as one, the oscilloscope over the
 # fire, the whole title as the ending picture).
 # For "orvik - lantern" (production 1, 75 BPM), from a 1280x720 render by
 # VELMO_PRODUCTION=1 scripts/play in build-p1:

@@ -24,7 +24,13 @@ Rotozoom::Rotozoom(AsciiEngine* canvas, const char* path) : canvas(canvas)
 
 void Rotozoom::draw()
 {
-    draw_frame(tableA[angleIndex], tableA[(angleIndex + 128) % 256], tableB[zoomIndex]);
+    // A zoom of zero (table B at index 0, and at 255 where the sine comes
+    // back round) would show texel (0, 0) over the whole canvas: one flat
+    // colour for a step, a flash. Those steps draw their neighbour's zoom.
+    int zoom = tableB[zoomIndex];
+    if (zoom == 0)
+        zoom = zoomIndex < 128 ? tableB[1] : tableB[254];
+    draw_frame(tableA[angleIndex], tableA[(angleIndex + 128) % 256], zoom);
 
     // Shared by every rotozoomer; ticks are compared by signed difference so
     // that the wrap of the 32-bit counter does not stall the animation.
@@ -35,8 +41,17 @@ void Rotozoom::draw()
         nextStep = now;
         started = true;
     }
+    // At most one step a frame (a frame at 50 frames per second or more
+    // never has more); the rest of a backlog is dropped. A slower frame (the
+    // video dump's, drawn slower than the show plays) would otherwise leap
+    // several steps at once, and the zoom's passages through its giant
+    // blocks would flash up for a frame or two.
+    int steps = 0;
     while (static_cast<std::int32_t>(now - nextStep) > 0) {
         nextStep += 20;
+        if (steps == kMaxStepsPerDraw)
+            continue;
+        ++steps;
         angleIndex = (angleIndex + 255) % 256;
         zoomIndex = (zoomIndex + 1) % 256;
     }

@@ -260,7 +260,9 @@ void Music::loadStream(std::string fileName)
         FATAL_ERROR("Failed assert !dummy_mode");
     if ((BASS_GetVersion() >> 16) != BASSVERSION)
         FATAL_ERROR("An incorrect version of BASS was loaded");
-    if (!BASS_Init(-1, 44100, 0, nullptr, nullptr))
+    // The video dump writes the song into the file and plays nothing: it
+    // opens no sound device (device 0).
+    if (!BASS_Init(dumpAudio ? 0 : -1, 44100, 0, nullptr, nullptr))
         FATAL_ERROR("Can't initialize device");
 
     int size = 0;

@@ -1,5 +1,6 @@
 // The rotozoomer: its fixed-point tables, the texel each cell shows, its
-// 20 ms wall-clock stepping (also across the wrap of the 32-bit tick count)
+// 20 ms wall-clock stepping, at most one step a frame (also across the
+// wrap of the 32-bit tick count)
 // and its picture checks.
 #include <string>
 
@@ -89,36 +90,66 @@ TEST_F(RotozoomTest, StepsEveryTwentyMillisecondsAcrossTheTickWrap)
     Rotozoom roto(&e, path.c_str());
 
     const std::uint64_t t = 0x1FFFFFF00ull;  // the low 32 bits wrap 256 ms later
+    // First frame: zoom index 0, whose zoom of zero would fill every cell
+    // with pixel (0, 0), a flat flash: it is drawn at index 1's zoom.
+    AsciiEngine expected{AsciiEngine::PlanesOnly{}};
+    Rotozoom reference(&expected, path.c_str());
+    EXPECT_EQ(roto.get_table_b(0), 0);
+    EXPECT_EQ(roto.get_table_b(255), 0);
+    reference.draw_frame(roto.get_table_a(0), roto.get_table_a(128), roto.get_table_b(1));
     set_tick(t);
-    roto.draw();  // first frame: zoom index 0, every cell pixel (0, 0)
+    roto.draw();
+    int flat = 0;
     for (int r = 0; r < 50; ++r)
-        for (int c = 0; c < 80; ++c)
-            ASSERT_EQ(e.get_fg(r, c), 7);
+        for (int c = 0; c < 80; ++c) {
+            ASSERT_EQ(e.get_fg(r, c), expected.get_fg(r, c)) << "cell " << r << "," << c;
+            flat += e.get_fg(r, c) == 7;
+        }
+    EXPECT_LT(flat, 50 * 80 / 2);
     EXPECT_EQ(roto.get_angle_index(), 0);
     EXPECT_EQ(roto.get_zoom_index(), 0);
 
+    // Five steps are due: one is taken, the rest dropped.
     set_tick(t + 100);
     roto.draw();
-    EXPECT_EQ(roto.get_angle_index(), 251);
-    EXPECT_EQ(roto.get_zoom_index(), 5);
+    EXPECT_EQ(roto.get_angle_index(), 255);
+    EXPECT_EQ(roto.get_zoom_index(), 1);
     roto.draw();  // same millisecond: no step
-    EXPECT_EQ(roto.get_zoom_index(), 5);
+    EXPECT_EQ(roto.get_zoom_index(), 1);
 
     set_tick(t + 101);  // the next step is due at t + 100, so one runs
     roto.draw();
-    EXPECT_EQ(roto.get_zoom_index(), 6);
+    EXPECT_EQ(roto.get_zoom_index(), 2);
     set_tick(t + 120);
     roto.draw();
-    EXPECT_EQ(roto.get_zoom_index(), 6);
+    EXPECT_EQ(roto.get_zoom_index(), 2);
     set_tick(t + 121);
     roto.draw();
-    EXPECT_EQ(roto.get_zoom_index(), 7);
+    EXPECT_EQ(roto.get_zoom_index(), 3);
 
     // Past the wrap of the 32-bit count: t + 300 is 44 in the low bits.
     set_tick(t + 300);
     roto.draw();
-    EXPECT_EQ(roto.get_zoom_index(), 15);
-    EXPECT_EQ(roto.get_angle_index(), 241);
+    EXPECT_EQ(roto.get_zoom_index(), 4);
+    EXPECT_EQ(roto.get_angle_index(), 252);
+    // The dropped backlog is not owed: 20 ms on, one step.
+    set_tick(t + 320);
+    roto.draw();
+    EXPECT_EQ(roto.get_zoom_index(), 5);
+
+    // Zoom index 255, the other zoom of zero, is drawn at index 254's zoom.
+    std::uint64_t tick = t + 320;
+    while (roto.get_zoom_index() != 255) {
+        tick += 20;
+        set_tick(tick);
+        roto.draw();
+    }
+    const int angle = roto.get_angle_index();
+    reference.draw_frame(roto.get_table_a(angle), roto.get_table_a((angle + 128) % 256), roto.get_table_b(254));
+    roto.draw();
+    for (int r = 0; r < 50; ++r)
+        for (int c = 0; c < 80; ++c)
+            ASSERT_EQ(e.get_fg(r, c), expected.get_fg(r, c)) << "cell " << r << "," << c;
 
     // A second rotozoomer shares the clock: its first draw does not step.
     Rotozoom other(&e, path.c_str());
