@@ -6,6 +6,7 @@
 
 #include "platform/timing.h"
 #include "system/fatal_error.h"
+#include "system/velmosystem.h"
 #include "util/ascii/asciiengine.h"
 #include "util/ascii/rawloader.h"
 #include "util/data/data_layer.h"
@@ -41,15 +42,16 @@ void Rotozoom::draw()
         nextStep = now;
         started = true;
     }
-    // At most one step a frame (a frame at 50 frames per second or more
-    // never has more); the rest of a backlog is dropped. A slower frame (the
-    // video dump's, drawn slower than the show plays) would otherwise leap
-    // several steps at once, and the zoom's passages through its giant
-    // blocks would flash up for a frame or two.
+    // While the video dump draws (slower than the show plays, by the wall
+    // clock) a frame takes at most one step and drops the rest of the
+    // backlog: leaping several steps at once would flash the zoom's passages
+    // through its giant blocks up for a frame or two. Played live, every
+    // step that passed is caught up.
+    const bool capped = VelmoSystem::dumpVideo;
     int steps = 0;
     while (static_cast<std::int32_t>(now - nextStep) > 0) {
         nextStep += 20;
-        if (steps == kMaxStepsPerDraw)
+        if (capped && steps == kMaxStepsPerDumpFrame)
             continue;
         ++steps;
         angleIndex = (angleIndex + 255) % 256;

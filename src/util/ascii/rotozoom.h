@@ -9,13 +9,13 @@ class AsciiEngine;
 
 class Rotozoom {
 public:
-    static constexpr int kMaxStepsPerDraw = 1;
+    static constexpr int kMaxStepsPerDumpFrame = 1;
 
     Rotozoom(AsciiEngine* canvas, const char* path);
 
-    // Draws the current frame, then advances by the 20 ms steps that passed,
-    // at most kMaxStepsPerDraw of them. The steps whose zoom is zero draw
-    // their neighbour's zoom instead.
+    // Draws the current frame, then advances by the 20 ms steps that passed
+    // (while the video dump draws, at most kMaxStepsPerDumpFrame of them).
+    // The steps whose zoom is zero draw their neighbour's zoom instead.
     void draw();
     // One frame for fixed-point rotation terms a, b and zoom.
     void draw_frame(int a, int b, int zoom);

@@ -1,9 +1,11 @@
 // The rotozoomer: its fixed-point tables, the texel each cell shows, its
-// 20 ms wall-clock stepping, at most one step a frame (also across the
-// wrap of the 32-bit tick count)
+// 20 ms wall-clock stepping, at most one step a frame while the video dump
+// draws and every step caught up otherwise (also across the wrap of the
+// 32-bit tick count)
 // and its picture checks.
 #include <string>
 
+#include "system/velmosystem.h"
 #include "util/ascii/ascii_fixtures.h"
 #include "util/ascii/asciiengine.h"
 #include "util/ascii/rawloader.h"
@@ -88,6 +90,7 @@ TEST_F(RotozoomTest, StepsEveryTwentyMillisecondsAcrossTheTickWrap)
     AsciiEngine e{AsciiEngine::PlanesOnly{}};
     const std::string path = write_file("tiles.raw", tile_picture());
     Rotozoom roto(&e, path.c_str());
+    VelmoSystem::dumpVideo = true;
 
     const std::uint64_t t = 0x1FFFFFF00ull;  // the low 32 bits wrap 256 ms later
     // First frame: zoom index 0, whose zoom of zero would fill every cell
@@ -109,7 +112,7 @@ TEST_F(RotozoomTest, StepsEveryTwentyMillisecondsAcrossTheTickWrap)
     EXPECT_EQ(roto.get_angle_index(), 0);
     EXPECT_EQ(roto.get_zoom_index(), 0);
 
-    // Five steps are due: one is taken, the rest dropped.
+    // Five steps are due while dumping: one is taken, the rest dropped.
     set_tick(t + 100);
     roto.draw();
     EXPECT_EQ(roto.get_angle_index(), 255);
@@ -155,6 +158,18 @@ TEST_F(RotozoomTest, StepsEveryTwentyMillisecondsAcrossTheTickWrap)
     Rotozoom other(&e, path.c_str());
     other.draw();
     EXPECT_EQ(other.get_zoom_index(), 0);
+
+    // Played live, all five steps due are caught up.
+    VelmoSystem::dumpVideo = false;
+    const int zoomBefore = other.get_zoom_index();
+    set_tick(tick + 100);
+    other.draw();
+    EXPECT_EQ(other.get_zoom_index(), zoomBefore + 5);
+    other.draw();  // same millisecond: no step
+    EXPECT_EQ(other.get_zoom_index(), zoomBefore + 5);
+    set_tick(tick + 101);
+    other.draw();
+    EXPECT_EQ(other.get_zoom_index(), zoomBefore + 6);
 }
 
 TEST_F(RotozoomTest, PictureChecks)
