@@ -52,35 +52,6 @@ int send_all(SOCKET s, const void* buffer, int length)
     return sent;
 }
 
-int send_all_within(SOCKET s, const void* buffer, int length, int milliseconds)
-{
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    const char* bytes = static_cast<const char*>(buffer);
-    int sent = 0;
-    while (sent < length) {
-        const ssize_t n = ::send(s, bytes + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n > 0) {
-            sent += static_cast<int>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
-            return -1;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0)
-            return -1;
-        pollfd p{s, POLLOUT, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(left));
-        if (ready < 0 && errno != EINTR)
-            return -1;
-        if (ready == 0)
-            return -1;
-    }
-    return sent;
-}
-
 int recv_all(SOCKET s, void* buffer, int length)
 {
     char* bytes = static_cast<char*>(buffer);

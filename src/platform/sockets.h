@@ -44,10 +44,6 @@ int recv_all(SOCKET s, void* buffer, int length);
 // Whether a read would not block now (data or end of stream waiting).
 // Polls with a zero time-out; false when the poll itself fails.
 bool socket_readable(SOCKET s);
-// send_all with a time limit for the whole buffer: `length`, or -1 when the
-// connection failed or the peer did not take every byte within
-// `milliseconds` (a peer that stopped reading, whose buffers are full).
-int send_all_within(SOCKET s, const void* buffer, int length, int milliseconds);
 // recv_all with a time limit for the whole buffer: the bytes received, or -1
 // when the peer closed, failed or did not deliver them all within
 // `milliseconds` (a stalled or trickling peer).
