@@ -41,6 +41,19 @@ const Song kSongs[] = {
      [] { return read_file(std::string(VELMO_SOURCE_DIR) + "/data/music/glass_harbour_signal.ogg"); }},
 };
 
+// The decode in pieces has the one-go decode's format and samples; the first
+// differing sample is reported.
+void expect_same_samples(const DecodedAudio& pieces, const DecodedAudio& whole)
+{
+    EXPECT_EQ(pieces.channels, whole.channels);
+    EXPECT_EQ(pieces.rate, whole.rate);
+    ASSERT_EQ(pieces.samples.size(), whole.samples.size());
+    std::size_t first = 0;
+    while (first < whole.samples.size() && pieces.samples[first] == whole.samples[first])
+        ++first;
+    EXPECT_EQ(first, whole.samples.size()) << "first differing sample value";
+}
+
 TEST(ParallelDecode, OggInPiecesGivesTheSamplesOfOneGo)
 {
     for (const Song& song : kSongs) {
@@ -50,13 +63,7 @@ TEST(ParallelDecode, OggInPiecesGivesTheSamplesOfOneGo)
         DecodedAudio whole, pieces;
         ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &whole, false));
         ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &pieces, true));
-        EXPECT_EQ(pieces.channels, whole.channels);
-        EXPECT_EQ(pieces.rate, whole.rate);
-        ASSERT_EQ(pieces.samples.size(), whole.samples.size());
-        std::size_t first = 0;
-        while (first < whole.samples.size() && pieces.samples[first] == whole.samples[first])
-            ++first;
-        EXPECT_EQ(first, whole.samples.size()) << "first differing sample value";
+        expect_same_samples(pieces, whole);
     }
 }
 
@@ -170,13 +177,7 @@ TEST(ParallelDecode, Mp3InPiecesGivesTheSamplesOfOneGo)
         EXPECT_EQ(whole.pieces, 1u);
         EXPECT_EQ(pieces.pieces > 1, song.inPieces && severalThreads) << pieces.pieces << " pieces";
         EXPECT_FALSE(pieces.isOgg);
-        EXPECT_EQ(pieces.channels, whole.channels);
-        EXPECT_EQ(pieces.rate, whole.rate);
-        ASSERT_EQ(pieces.samples.size(), whole.samples.size());
-        std::size_t first = 0;
-        while (first < whole.samples.size() && pieces.samples[first] == whole.samples[first])
-            ++first;
-        EXPECT_EQ(first, whole.samples.size()) << "first differing sample value";
+        expect_same_samples(pieces, whole);
     }
 }
 

@@ -25,16 +25,13 @@ bool startSockets()
     return true;
 }
 
-// Resolves the host into the link's address list; false when it has none.
-bool resolve(SyncLink& link, const char* host, unsigned short port)
+// The host's IPv4 addresses at `port`; empty when it has none.
+std::vector<sockaddr_in> addressesOf(const char* host, unsigned short port)
 {
-    link.addresses.clear();
-    link.nextAddress = 0;
-    if (!startSockets())
-        return false;
+    std::vector<sockaddr_in> addresses;
     const hostent* entry = gethostbyname(host);
-    if (!entry || !entry->h_addr_list || !entry->h_addr_list[0] || entry->h_addrtype != AF_INET)
-        return false;
+    if (!entry || !entry->h_addr_list || entry->h_addrtype != AF_INET)
+        return addresses;
     for (char** address = entry->h_addr_list; *address; ++address) {
         sockaddr_in sa;
         std::memset(&sa, 0, sizeof sa);
@@ -43,9 +40,20 @@ bool resolve(SyncLink& link, const char* host, unsigned short port)
         const std::size_t length = entry->h_length < static_cast<int>(sizeof sa.sin_addr)
             ? static_cast<std::size_t>(entry->h_length) : sizeof sa.sin_addr;
         std::memcpy(&sa.sin_addr, *address, length);
-        link.addresses.push_back(sa);
+        addresses.push_back(sa);
     }
-    return true;
+    return addresses;
+}
+
+// Resolves the host into the link's address list; false when it has none.
+bool resolve(SyncLink& link, const char* host, unsigned short port)
+{
+    link.addresses.clear();
+    link.nextAddress = 0;
+    if (!startSockets())
+        return false;
+    link.addresses = addressesOf(host, port);
+    return !link.addresses.empty();
 }
 
 // Starts connecting to the next address that takes a connect; false when
@@ -84,20 +92,9 @@ int openEditorSocket(const char* host, unsigned short port)
     if (!startSockets())
         return -1;
 
-    const hostent* entry = gethostbyname(host);
-    if (!entry || !entry->h_addr_list || !entry->h_addr_list[0])
-        return -1;
-
     SOCKET s = INVALID_SOCKET;
-    for (char** address = entry->h_addr_list; *address; ++address) {
-        sockaddr_in sa;
-        std::memset(&sa, 0, sizeof sa);
-        sa.sin_family = static_cast<sa_family_t>(entry->h_addrtype);
-        sa.sin_port = htons(port);
-        const std::size_t length = entry->h_length < static_cast<int>(sizeof sa.sin_addr)
-            ? static_cast<std::size_t>(entry->h_length) : sizeof sa.sin_addr;
-        std::memcpy(&sa.sin_addr, *address, length);
-        s = ::socket(entry->h_addrtype, SOCK_STREAM, 0);
+    for (const sockaddr_in& sa : addressesOf(host, port)) {
+        s = ::socket(AF_INET, SOCK_STREAM, 0);
         if (s == INVALID_SOCKET)
             continue;
         if (::connect(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0)

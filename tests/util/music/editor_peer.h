@@ -125,6 +125,12 @@ public:
 
     void sendSetKey(std::uint32_t track, std::int32_t row, float value, std::uint8_t type)
     {
+        sendBytes(setKeyMessage(track, row, value, type));
+    }
+    // The bytes of a set-key message.
+    static std::vector<unsigned char> setKeyMessage(std::uint32_t track, std::int32_t row, float value,
+                                                    std::uint8_t type)
+    {
         std::vector<unsigned char> m{0};
         put32(m, track);
         put32(m, static_cast<std::uint32_t>(row));
@@ -132,7 +138,7 @@ public:
         std::memcpy(&bits, &value, 4);
         put32(m, bits);
         m.push_back(type);
-        sendBytes(m);
+        return m;
     }
     void sendDeleteKey(std::uint32_t track, std::int32_t row)
     {

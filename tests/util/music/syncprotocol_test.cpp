@@ -142,11 +142,7 @@ TEST_F(SyncProtocol, KeyEditsAndTransportAreAllHandledBeforeTheRowReport)
 TEST_F(SyncProtocol, FieldsSplitAcrossManyReadsStillArrive)
 {
     connectWithTracks({"a"});
-    std::vector<unsigned char> message{0};
-    EditorPeer::put32(message, 0);
-    EditorPeer::put32(message, 4);
-    EditorPeer::put32(message, 0x40000000); // 2.0f
-    message.push_back(Linear);
+    const std::vector<unsigned char> message = EditorPeer::setKeyMessage(0, 4, 2.0f, Linear);
     peer.sendTrickled(message);
     EXPECT_EQ(SyncClient::update(client, 0, &kEvents, &rec), 0);
     ASSERT_EQ(client->tracks[0]->keyCount, 2);
@@ -266,11 +262,7 @@ TEST_F(SyncProtocol, StartupConnectionToASilentEditorFailsWithinABoundedTime)
 TEST_F(SyncProtocol, HalfAMessageWaitsForItsRestAcrossUpdates)
 {
     connectWithTracks({"a"});
-    std::vector<unsigned char> message{0};
-    EditorPeer::put32(message, 0);
-    EditorPeer::put32(message, 4);
-    EditorPeer::put32(message, 0x40000000); // 2.0f
-    message.push_back(Linear);
+    const std::vector<unsigned char> message = EditorPeer::setKeyMessage(0, 4, 2.0f, Linear);
     for (std::size_t cut : {std::size_t{1}, std::size_t{7}, message.size() - 1}) {
         peer.sendBytes(std::vector<unsigned char>(message.begin(), message.begin() + cut));
         usleep(20000);
