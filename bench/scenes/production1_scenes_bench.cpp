@@ -12,8 +12,8 @@
 #include <string>
 #include <memory>
 
+#include "fireworks_busiest.h"
 #include "scenes/geysirs.h"
-#include "scenes/scene_fireworks/scene_fireworks.h"
 #include "scenes/sjakkvektor.h"
 #include "scenes/textscene_fixture.h"
 #include "scenes/trancetunnel.h"
@@ -24,10 +24,6 @@ namespace {
 
 const int kWidth = 1280;
 const int kHeight = 720;
-
-struct FireworksProbe : Fireworks {
-    std::size_t quadCount() const { return quads.size(); }
-};
 
 // Draws the scene once per iteration into a 1280 x 720 framebuffer with the
 // benchmark's sample count.
@@ -43,41 +39,11 @@ void run_frames(benchmark::State& state, Scene& scene)
     }
 }
 
-// Draws frames 0 to `frames` at 30 per second into a small framebuffer;
-// gives the frame with the most quads.
-int step_through(FireworksProbe& scene, scenetest::SceneWorld& world, int frames)
-{
-    FBO scratch(64, 64, FBO_TYPE_RGBA8, 0);
-    scratch.push(true);
-    scene.setViewport(64, 64);
-    std::size_t most = 0;
-    int busiest = 0;
-    for (int f = 0; f <= frames; ++f) {
-        world.set("frwxTime", float(f) / 30.0f);
-        scene.draw();
-        if (scene.quadCount() > most) {
-            most = scene.quadCount();
-            busiest = f;
-        }
-    }
-    scratch.pop();
-    return busiest;
-}
-
 void BM_Fireworks(benchmark::State& state)
 {
     scenetest::SceneWorld world({"frwxTime", "frwxSeed"});
-    // The show depends on the way to a moment, not only on its time: find
-    // the busiest frame, then step a fresh scene up to it.
-    FireworksProbe search;
-    search.setMusic(world.music);
-    search.init();
-    const int busiest = step_through(search, world, 900);
-    search.deinit();
-    FireworksProbe scene;
-    scene.setMusic(world.music);
-    scene.init();
-    step_through(scene, world, busiest);
+    fireworksbench::FireworksProbe scene;
+    const int busiest = fireworksbench::start_at_busiest(scene, world);
     run_frames(state, scene);
     state.counters["quads"] = double(scene.quadCount());
     state.counters["second"] = double(busiest) / 30.0;
