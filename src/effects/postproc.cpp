@@ -61,6 +61,12 @@ void Fade::apply(int, int, float)
     set_projection(program, projection);
 }
 
+bool Fade::leaves_picture_unchanged() const
+{
+    // mix(source, target, 0) is the source itself; NaN is no such case.
+    return std::fabs(getParam(0)) == 0.0f;
+}
+
 Blur::Blur()
 {
     effect_name = "Blur";

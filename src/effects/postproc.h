@@ -27,6 +27,8 @@ class Fade : public PostProc {
 public:
     Fade();
     void apply(int width, int height, float time) override;
+    // At Value 0 the picture moves no way toward the target: a copy.
+    bool leaves_picture_unchanged() const override;
 
 private:
     ShaderProgram* program;

@@ -1,7 +1,8 @@
 // The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
 // pass overwrites, mip chains nobody samples, the overlay step when
 // "ActiveScene4rd" names no scene, the text canvas's mip chain while it is
-// drawn magnified, the radial blur's flat areas) leave every frame of the show as it was:
+// drawn magnified, the radial blur's flat areas, a fade at 0) leave every
+// frame of the show as it was:
 // the compiled-in production, from the packed data file of the build folder,
 // drawn at a table of times and track settings with the shortcuts off and on,
 // in a letterboxed window (bars at the top and bottom), and at 1280 x 720,
@@ -177,8 +178,9 @@ TEST_F(FrameShortcuts, RadialBlurFramesAreUnchanged)
 }
 
 // Track settings the timeline may not reach: every filter on (four passes
-// between framebuffers 1 and 2), none, and an overlay scene; with a
-// multisampled and a plain first framebuffer (anti-aliasing "None").
+// between framebuffers 1 and 2), none, an overlay scene, and a fade at 0
+// (a copy, left out) at each place in the chain; with a multisampled and a
+// plain first framebuffer (anti-aliasing "None").
 TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
 {
     manager->resize(kSize, kSize);
@@ -195,19 +197,36 @@ TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
         {"overlay", {{"ActiveScene1st", 0}, {"ActiveScene4rd", static_cast<float>(last)}}},
         {"no overlay", {{"ActiveScene4rd", -1}}},
         {"no scene", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
+        // A fade at 0 is left out: first, between two filters, last, alone
+        // (the picture then goes to the view without a filter), and at -0.
+        {"fade at 0 first", {{"ActiveScene1st", 0}, {"ppFade", 0}, {"ppFadeValue", 0.0f}, {"ppRadblur", 1},
+                             {"ppFilm", 2}, {"ppRadblurStrength", 0.5f}}},
+        {"fade at 0 between", {{"ppFade", 1.5f}}},
+        {"fade at 0 last", {{"ppFade", 3}}},
+        {"fade at -0 last", {{"ppFadeValue", -0.0f}}},
+        {"fade at 0 alone", {{"ppRadblur", -1}, {"ppFilm", -1}}},
+        {"fade at -0 alone", {{"ppFadeValue", -0.0f}}},
+        {"faint fade alone", {{"ppFadeValue", 0.002f}}},
     };
-    FBO* multisampled = manager->fbos[0];
-    FBO plain(multisampled->get_width(), multisampled->get_height(), FBO_TYPE_RGBA8, 0);
-    for (FBO* first : {multisampled, &plain}) {
-        manager->fbos[0] = first;
-        const std::string samples = first == multisampled ? "multisampled, " : "plain, ";
-        for (const Case& c : cases) {
-            for (const auto& [track, value] : c.tracks)
-                scenetest::set_track(manager->music, track, value);
-            expect_same_frames(t, samples + c.name);
+    // Letterboxed, and a window the view fills (where a last copy is left
+    // out too, and the pass before it draws into the view).
+    for (const int height : {kSize, kSize * 9 / 16}) {
+        manager->resize(kSize, height);
+        FBO* multisampled = manager->fbos[0];
+        FBO plain(multisampled->get_width(), multisampled->get_height(), FBO_TYPE_RGBA8, 0);
+        for (FBO* first : {multisampled, &plain}) {
+            manager->fbos[0] = first;
+            const std::string where = std::to_string(kSize) + " x " + std::to_string(height) + ", " +
+                                      (first == multisampled ? "multisampled, " : "plain, ");
+            for (const Case& c : cases) {
+                for (const auto& [track, value] : c.tracks)
+                    scenetest::set_track(manager->music, track, value);
+                expect_same_frames(t, where + c.name, kSize, height);
+            }
         }
+        manager->fbos[0] = multisampled;
     }
-    manager->fbos[0] = multisampled;
+    manager->resize(kSize, kSize);
 }
 
 }  // namespace
