@@ -386,7 +386,13 @@ void SceneManager::drawScenes(const int* indices, int count)
     for (int i = 0; i < count; ++i) {
         if (indices[i] < 0)
             continue;
+        // The resolve copies colour only: the depth a scene leaves is read
+        // only by the scenes after it.
+        bool sceneFollows = false;
+        for (int k = i + 1; k < count; ++k)
+            sceneFollows = sceneFollows || indices[k] >= 0;
         resetGLState();
+        scenes[indices[i]]->setDepthReadAfter(sceneFollows || !skipUnseenWork);
         scenes[indices[i]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
         scenes[indices[i]]->draw();
     }

@@ -84,7 +84,8 @@ public:
     // On: the frame leaves out work that cannot change a pixel (clears that
     // a full-screen pass overwrites, mip chains nobody samples, the overlay
     // step when "ActiveScene4rd" names no scene, a filter whose parameters
-    // make it a copy), and a dumped frame is
+    // make it a copy, a scene's depth clear when no scene follows it), and
+    // a dumped frame is
     // written while the next is drawn. Off: every step runs in full and in
     // turn; the benchmarks and the frame-comparison test run both ways.
     bool skipUnseenWork = true;

@@ -1,8 +1,9 @@
 // The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
 // pass overwrites, mip chains nobody samples, the overlay step when
 // "ActiveScene4rd" names no scene, the text canvas's mip chain while it is
-// drawn magnified, the radial blur's flat areas, a fade at 0) leave every
-// frame of the show as it was:
+// drawn magnified, the radial blur's flat areas, a fade at 0, a scene's
+// depth clear when no scene follows it) leave every frame of the show as it
+// was:
 // the compiled-in production, from the packed data file of the build folder,
 // drawn at a table of times and track settings with the shortcuts off and on,
 // in a letterboxed window (bars at the top and bottom), and at 1280 x 720,
@@ -127,11 +128,13 @@ TEST_F(FrameShortcuts, ShowFramesAreUnchanged)
 
 // A 1280 x 720 view: the text canvas (640 x 600) is drawn magnified, and its
 // mip chain is left out with the shortcuts on: TextIntro, TextRoto,
-// TextPiano, TextDrop and TextRibbons.
+// TextPiano, TextDrop and TextRibbons, then TextIntro and TextRibbons with
+// Modulators (the view fills the window: the last filter, a fade at 0, is
+// left out).
 TEST_F(FrameShortcuts, LargeViewFramesAreUnchanged)
 {
     manager->resize(kLargeWidth, kLargeHeight);
-    for (const float t : {12.0f, 37.0f, 62.0f, 88.0f, 110.0f})
+    for (const float t : {12.0f, 37.0f, 62.0f, 88.0f, 110.0f, 125.0f, 131.0f, 139.0f})
         expect_same_frames(t, "1280 x 720 at " + std::to_string(t) + " s", kLargeWidth, kLargeHeight);
     manager->resize(kSize, kSize);
 }
@@ -178,9 +181,10 @@ TEST_F(FrameShortcuts, RadialBlurFramesAreUnchanged)
 }
 
 // Track settings the timeline may not reach: every filter on (four passes
-// between framebuffers 1 and 2), none, an overlay scene, and a fade at 0
-// (a copy, left out) at each place in the chain; with a multisampled and a
-// plain first framebuffer (anti-aliasing "None").
+// between framebuffers 1 and 2), none, an overlay scene, a fade at 0 (a
+// copy, left out) at each place in the chain, and the last scene with and
+// without scenes after it; with a multisampled and a plain first
+// framebuffer (anti-aliasing "None").
 TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
 {
     manager->resize(kSize, kSize);
@@ -207,6 +211,12 @@ TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
         {"fade at 0 alone", {{"ppRadblur", -1}, {"ppFilm", -1}}},
         {"fade at -0 alone", {{"ppFadeValue", -0.0f}}},
         {"faint fade alone", {{"ppFadeValue", 0.002f}}},
+        // The last scene of the production (Modulators) leaves its depth
+        // clear out when no scene follows it in the framebuffer.
+        {"last scene first, another after it", {{"ActiveScene1st", static_cast<float>(last)}, {"ActiveScene2nd", 4}}},
+        {"last scene alone", {{"ActiveScene2nd", -1}}},
+        {"last scene third", {{"ActiveScene1st", 0}, {"ActiveScene2nd", 4}, {"ActiveScene3rd", static_cast<float>(last)}}},
+        {"last scene as overlay", {{"ActiveScene3rd", -1}, {"ActiveScene4rd", static_cast<float>(last)}}},
     };
     // Letterboxed, and a window the view fills (where a last copy is left
     // out too, and the pass before it draws into the view).
