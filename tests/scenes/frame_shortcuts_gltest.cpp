@@ -1,7 +1,7 @@
 // The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
 // pass overwrites, mip chains nobody samples, the overlay step when
 // "ActiveScene4rd" names no scene, the text canvas's mip chain while it is
-// drawn magnified, the radial blur's flat areas, a fade at 0, a scene's
+// drawn magnified, the radial blur's and the blur's flat areas, a fade at 0, a scene's
 // depth clear when no scene follows it) leave every frame of the show as it
 // was:
 // the compiled-in production, from the packed data file of the build folder,
@@ -124,17 +124,20 @@ TEST_F(FrameShortcuts, ShowFramesAreUnchanged)
         const float t = length * (static_cast<float>(k) + 0.5f) / 16.0f;
         expect_same_frames(t, "at " + std::to_string(t) + " s");
     }
+    // The sections with the blur (TextIntro and TextRibbons with Modulators).
+    for (const float t : {124.3f, 125.0f, 136.2f, 137.1f})
+        expect_same_frames(t, "at " + std::to_string(t) + " s");
 }
 
 // A 1280 x 720 view: the text canvas (640 x 600) is drawn magnified, and its
 // mip chain is left out with the shortcuts on: TextIntro, TextRoto,
 // TextPiano, TextDrop and TextRibbons, then TextIntro and TextRibbons with
-// Modulators (the view fills the window: the last filter, a fade at 0, is
-// left out).
+// Modulators, with the blur and without (the view fills the window: the
+// last filter, a fade at 0, is left out).
 TEST_F(FrameShortcuts, LargeViewFramesAreUnchanged)
 {
     manager->resize(kLargeWidth, kLargeHeight);
-    for (const float t : {12.0f, 37.0f, 62.0f, 88.0f, 110.0f, 125.0f, 131.0f, 139.0f})
+    for (const float t : {12.0f, 37.0f, 62.0f, 88.0f, 110.0f, 124.3f, 125.0f, 131.0f, 136.2f, 139.0f})
         expect_same_frames(t, "1280 x 720 at " + std::to_string(t) + " s", kLargeWidth, kLargeHeight);
     manager->resize(kSize, kSize);
 }
@@ -175,6 +178,48 @@ TEST_F(FrameShortcuts, RadialBlurFramesAreUnchanged)
         expect_same_frames(t, c.name);
     }
     scenetest::set_track(manager->music, "ActiveScene1st", 4);
+    manager->resize(250, 250);
+    expect_same_frames(t, "a view of 250 x 140");
+    manager->resize(kSize, kSize);
+}
+
+// The blur, whose flat areas are coloured from the sharp sample with the
+// shortcuts on (the show's sections with it are drawn by the tests above):
+// scales and step counts the timeline does not reach, the blur last and
+// first, a black picture, at 256 x 144 letterboxed and at 1280 x 720, and a
+// view of odd size.
+TEST_F(FrameShortcuts, BlurFramesAreUnchanged)
+{
+    manager->resize(kSize, kSize);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, float>> tracks;
+    };
+    const Case cases[] = {
+        {"scale 1", {{"ppBlurScale", 1.0f}, {"ppBlurIterations", 3.0f}}},
+        {"fraction of a step", {{"ppBlurIterations", 2.4f}}},
+        {"one step", {{"ppBlurIterations", 1.0f}}},
+        {"past the most steps", {{"ppBlurIterations", 11.0f}}},
+        {"no step", {{"ppBlurIterations", 0.0f}}},
+        {"scale 0", {{"ppBlurIterations", 3.0f}, {"ppBlurScale", 0.0f}}},
+        {"negative scale", {{"ppBlurScale", -2.0f}}},
+        {"wide scale", {{"ppBlurScale", 40.0f}}},
+        {"blur last", {{"ppBlurScale", 2.0f}, {"ppFilm", -1}, {"ppFade", -1}, {"ppRadblur", -1}, {"ppDither", -1}}},
+        {"blur first of two", {{"ppFilm", 3}}},
+        {"black picture", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
+    };
+    const float t = 136.2f;
+    scenetest::set_track(manager->music, "ppBlur", 1);
+    for (const Case& c : cases) {
+        for (const auto& [track, value] : c.tracks)
+            scenetest::set_track(manager->music, track, value);
+        expect_same_frames(t, c.name);
+        manager->resize(kLargeWidth, kLargeHeight);
+        expect_same_frames(t, std::string("1280 x 720, ") + c.name, kLargeWidth, kLargeHeight);
+        manager->resize(kSize, kSize);
+    }
+    scenetest::set_track(manager->music, "ActiveScene1st", 4);
+    scenetest::set_track(manager->music, "ActiveScene2nd", 5);
     manager->resize(250, 250);
     expect_same_frames(t, "a view of 250 x 140");
     manager->resize(kSize, kSize);
