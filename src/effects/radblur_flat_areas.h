@@ -7,7 +7,8 @@
 // back), colours them from the sharp sample and draws the blur program over
 // the other tiles only. Each part is the same full-picture quad drawn inside
 // a scissor rectangle, so every pixel is shaded once, at the same texture
-// coordinate as the whole quad gives it.
+// coordinate as the whole quad gives it. The blur (Effects::Blur) uses the
+// same with its own tile and flat programs.
 #include <GL/glew.h>
 
 #include <cstdint>
