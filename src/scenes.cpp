@@ -303,20 +303,24 @@ void SceneManager::run()
 
     std::vector<std::pair<int, float>> enabled;
     for (std::size_t i = 0; i < effects.size(); ++i) {
-        const float value = music->getSyncValue("pp" + effects[i]->name());
-        if (value >= 0.0f)
-            enabled.emplace_back(static_cast<int>(i), value);
+        Effects::PostProc* effect = effects[i];
+        const float value = music->getSyncValue("pp" + effect->name());
+        if (!(value >= 0.0f))
+            continue;
+        const auto& names = effect->paramNames();
+        for (std::size_t j = 0; j < names.size(); ++j)
+            effect->setParam(static_cast<int>(j), music->getSyncValue("pp" + names[j]));
+        enabled.emplace_back(static_cast<int>(i), value);
     }
+    std::stable_sort(enabled.begin(), enabled.end(), comparePostProcOrder);
+    if (skipUnseenWork)
+        leaveOutCopies(&enabled);
 
     if (enabled.empty()) {
         drawToView(fbos[current], false);
     } else {
-        std::stable_sort(enabled.begin(), enabled.end(), comparePostProcOrder);
         for (std::size_t k = 0; k < enabled.size(); ++k) {
             Effects::PostProc* effect = effects[enabled[k].first];
-            const auto& names = effect->paramNames();
-            for (std::size_t j = 0; j < names.size(); ++j)
-                effect->setParam(static_cast<int>(j), music->getSyncValue("pp" + names[j]));
             resetGLState();
             effect->prepare(viewWidth, viewHeight, music->getBeat(), fbos[current]);
             effect->apply(viewWidth, viewHeight, music->getBeat());
@@ -357,13 +361,38 @@ void SceneManager::run()
     }
 }
 
+void SceneManager::leaveOutCopies(std::vector<std::pair<int, float>>* passes) const
+{
+    // A pass that copies the picture as it is changes no pixel: the next
+    // pass reads the same picture, or the picture goes to the view without
+    // a filter. Only the last pass draws into the view; one that takes the
+    // place of a copy there must see the same window coordinates as in a
+    // framebuffer (grain and scan lines follow them), so a last copy stays
+    // when the view is letterboxed.
+    const bool viewAtOrigin = windowWidth == viewWidth && windowHeight == viewHeight;
+    std::vector<std::pair<int, float>> kept;
+    for (std::size_t k = 0; k < passes->size(); ++k) {
+        const bool last = k + 1 == passes->size();
+        if (effects[(*passes)[k].first]->leaves_picture_unchanged() && (viewAtOrigin || !last))
+            continue;
+        kept.push_back((*passes)[k]);
+    }
+    *passes = std::move(kept);
+}
+
 void SceneManager::drawScenes(const int* indices, int count)
 {
     fbos[0]->push(true);
     for (int i = 0; i < count; ++i) {
         if (indices[i] < 0)
             continue;
+        // The resolve copies colour only: the depth a scene leaves is read
+        // only by the scenes after it.
+        bool sceneFollows = false;
+        for (int k = i + 1; k < count; ++k)
+            sceneFollows = sceneFollows || indices[k] >= 0;
         resetGLState();
+        scenes[indices[i]]->setDepthReadAfter(sceneFollows || !skipUnseenWork);
         scenes[indices[i]]->setViewport(fbos[0]->get_width(), fbos[0]->get_height());
         scenes[indices[i]]->draw();
     }

@@ -83,7 +83,9 @@ public:
     std::string dumpedLine;
     // On: the frame leaves out work that cannot change a pixel (clears that
     // a full-screen pass overwrites, mip chains nobody samples, the overlay
-    // step when "ActiveScene4rd" names no scene), and a dumped frame is
+    // step when "ActiveScene4rd" names no scene, a filter whose parameters
+    // make it a copy, a scene's depth clear when no scene follows it), and
+    // a dumped frame is
     // written while the next is drawn. Off: every step runs in full and in
     // turn; the benchmarks and the frame-comparison test run both ways.
     bool skipUnseenWork = true;
@@ -101,6 +103,10 @@ private:
     // Draws the scenes of the given indices (-1: none) into the multisampled
     // framebuffer and resolves it into the second.
     void drawScenes(const int* indices, int count);
+    // Removes from the enabled filters (in their order, parameters set) the
+    // passes that would copy the picture unchanged, where leaving them out
+    // gives the same pixels.
+    void leaveOutCopies(std::vector<std::pair<int, float>>* passes) const;
     // FBO::pop; with the shortcuts off, also the mip chains nothing samples.
     void popFBO(FBO* fbo);
     // Draws fbo into the letterboxed view, blended over it or not.

@@ -13,6 +13,8 @@ void PostProc::apply(int, int, float) { FATAL_ERROR("Well this shouldn't happen.
 
 void PostProc::draw(FBO* source) { source->draw(); }
 
+bool PostProc::leaves_picture_unchanged() const { return false; }
+
 float PostProc::getParam(int index) const
 {
     if (index >= 0 && index < static_cast<int>(param_values.size()))

@@ -44,6 +44,10 @@ public:
     // draws it in one go; a filter may shade some pixels another way that
     // gives the same colours while its shortcuts are on.
     virtual void draw(FBO* source);
+    // True when, with the parameters as they are, the pass would give every
+    // pixel exactly its source colour; the scene manager then leaves it out
+    // while its shortcuts are on. The base: false.
+    virtual bool leaves_picture_unchanged() const;
     // On by default; the scene manager switches it with its own.
     void set_skip_unseen_work(bool skip) { skip_unseen_work = skip; }
 

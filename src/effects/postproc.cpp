@@ -61,12 +61,20 @@ void Fade::apply(int, int, float)
     set_projection(program, projection);
 }
 
+bool Fade::leaves_picture_unchanged() const
+{
+    // mix(source, target, 0) is the source itself; NaN is no such case.
+    return std::fabs(getParam(0)) == 0.0f;
+}
+
 Blur::Blur()
 {
     effect_name = "Blur";
     addParam("Scale", 2.5f);
     addParam("Iterations", 3.0f);
     program = load_program("blur");
+    flat_areas = std::make_unique<RadblurFlatAreas>("data/effects/postproc/blur/blur_tiles.frag",
+                                                    "data/effects/postproc/blur/blur_flat.frag", "BlurParams");
 }
 
 Blur::~Blur()
@@ -81,6 +89,17 @@ void Blur::apply(int, int, float)
     set_projection(program, projection);
     program->set_float("Scale", getParam(0) * 0.001f);
     program->set_float("Iterations", getParam(1));
+}
+
+void Blur::draw(FBO* source)
+{
+    if (!skip_unseen_work) {
+        source->draw();
+        return;
+    }
+    // The very values apply() gave the blur program.
+    const float params[4] = {getParam(0) * 0.001f, getParam(1), 0.0f, 0.0f};
+    flat_areas->draw(source, params, *program);
 }
 
 Radblur::Radblur()

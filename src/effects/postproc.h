@@ -27,6 +27,8 @@ class Fade : public PostProc {
 public:
     Fade();
     void apply(int width, int height, float time) override;
+    // At Value 0 the picture moves no way toward the target: a copy.
+    bool leaves_picture_unchanged() const override;
 
 private:
     ShaderProgram* program;
@@ -38,9 +40,13 @@ public:
     Blur();
     ~Blur() override;
     void apply(int width, int height, float time) override;
+    // With the shortcuts on, the tiles whose samples all lie in one flat
+    // colour get their colour from the sharp sample, as the radial blur's.
+    void draw(FBO* source) override;
 
 private:
     ShaderProgram* program;
+    std::unique_ptr<RadblurFlatAreas> flat_areas;
 };
 
 // Radial (zoom) blur toward (CntrX, CntrY): samples reach Step of the way to

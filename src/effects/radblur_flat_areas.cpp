@@ -24,10 +24,11 @@ void bind_program(ShaderProgram& program)
 
 }  // namespace
 
-RadblurFlatAreas::RadblurFlatAreas()
+RadblurFlatAreas::RadblurFlatAreas(const char* tilesFragment, const char* flatFragment, const char* paramsName)
     : blocks_program(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_blocks.frag")),
-      tiles_program(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_tiles.frag")),
-      flat_program(std::make_unique<ShaderProgram>(kVertex, "data/effects/postproc/radblur/radblur_flat.frag"))
+      tiles_program(std::make_unique<ShaderProgram>(kVertex, tilesFragment)),
+      flat_program(std::make_unique<ShaderProgram>(kVertex, flatFragment)),
+      params_name(paramsName)
 {
 }
 
@@ -89,7 +90,7 @@ void RadblurFlatAreas::find_flat_tiles(FBO* source, const float params[4])
     glViewport(0, 0, columns, rows);
     bind_program(*tiles_program);
     tiles_program->set_int("Blocks", 1);
-    tiles_program->set_float4("RadialBlurParams", params[0], params[1], params[2], params[3]);
+    tiles_program->set_float4(params_name.c_str(), params[0], params[1], params[2], params[3]);
     GLint size[2] = {width, height};
     glUniform2iv(glGetUniformLocation(tiles_program->get_program(), "PictureSize"), 1, size);
     glActiveTexture(GL_TEXTURE1);
@@ -152,7 +153,7 @@ void RadblurFlatAreas::draw(FBO* source, const float params[4], ShaderProgram& b
     for (const bool flat : {true, false}) {
         if (flat) {
             bind_program(*flat_program);
-            flat_program->set_float4("RadialBlurParams", params[0], params[1], params[2], params[3]);
+            flat_program->set_float4(params_name.c_str(), params[0], params[1], params[2], params[3]);
         } else {
             blur.bind();
         }

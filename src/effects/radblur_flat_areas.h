@@ -7,11 +7,13 @@
 // back), colours them from the sharp sample and draws the blur program over
 // the other tiles only. Each part is the same full-picture quad drawn inside
 // a scissor rectangle, so every pixel is shaded once, at the same texture
-// coordinate as the whole quad gives it.
+// coordinate as the whole quad gives it. The blur (Effects::Blur) uses the
+// same with its own tile and flat programs.
 #include <GL/glew.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 class FBO;
@@ -21,7 +23,13 @@ namespace Effects {
 
 class RadblurFlatAreas {
 public:
-    RadblurFlatAreas();
+    // The radial blur's map and flat programs and "RadialBlurParams" by
+    // default; another blur gives its own fragment programs (in the shape of
+    // radblur_tiles.frag and radblur_flat.frag) and the name of their vec4
+    // of parameters.
+    RadblurFlatAreas(const char* tilesFragment = "data/effects/postproc/radblur/radblur_tiles.frag",
+                     const char* flatFragment = "data/effects/postproc/radblur/radblur_flat.frag",
+                     const char* paramsName = "RadialBlurParams");
     ~RadblurFlatAreas();
     RadblurFlatAreas(const RadblurFlatAreas&) = delete;
     RadblurFlatAreas& operator=(const RadblurFlatAreas&) = delete;
@@ -48,6 +56,7 @@ private:
     std::unique_ptr<ShaderProgram> blocks_program;
     std::unique_ptr<ShaderProgram> tiles_program;
     std::unique_ptr<ShaderProgram> flat_program;
+    std::string params_name;
     GLuint textures[2] = {0, 0};      // blocks (RG32UI), tiles (R8)
     GLuint framebuffers[2] = {0, 0};
     int picture_width = 0, picture_height = 0;

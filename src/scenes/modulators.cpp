@@ -205,7 +205,10 @@ void Modulators::draw() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
-    glClear(GL_DEPTH_BUFFER_BIT);
+    // The plot and the labels draw without the depth test: the cleared depth
+    // serves only what follows the scene.
+    if (depthReadAfter)
+        glClear(GL_DEPTH_BUFFER_BIT);
 
     const float b = music->getBeat();
     const float lookAhead = float(kHistoryLength / 2) * historyStep;

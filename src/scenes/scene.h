@@ -29,8 +29,14 @@ public:
     void setInput(InputState* input) { this->input = input; }
     void setAspect(float aspect) { this->aspect = aspect; }
     void setKeyTable(const std::uint8_t* keys) { this->keys = keys; }
+    // Whether anything after the scene may read the depth it leaves in the
+    // framebuffer; the scene manager sets it before each draw() (off when
+    // no scene follows in the same framebuffer and its shortcuts are on).
+    // On by default.
+    void setDepthReadAfter(bool read) { depthReadAfter = read; }
 
 protected:
+    bool depthReadAfter = true;
     const std::uint8_t* keys;
     InputState* input;
     Music* music;

@@ -1,7 +1,9 @@
 // The frame's shortcuts (SceneManager::skipUnseenWork: clears a full-screen
 // pass overwrites, mip chains nobody samples, the overlay step when
 // "ActiveScene4rd" names no scene, the text canvas's mip chain while it is
-// drawn magnified, the radial blur's flat areas) leave every frame of the show as it was:
+// drawn magnified, the radial blur's and the blur's flat areas, a fade at 0, a scene's
+// depth clear when no scene follows it) leave every frame of the show as it
+// was:
 // the compiled-in production, from the packed data file of the build folder,
 // drawn at a table of times and track settings with the shortcuts off and on,
 // in a letterboxed window (bars at the top and bottom), and at 1280 x 720,
@@ -122,15 +124,20 @@ TEST_F(FrameShortcuts, ShowFramesAreUnchanged)
         const float t = length * (static_cast<float>(k) + 0.5f) / 16.0f;
         expect_same_frames(t, "at " + std::to_string(t) + " s");
     }
+    // The sections with the blur (TextIntro and TextRibbons with Modulators).
+    for (const float t : {124.3f, 125.0f, 136.2f, 137.1f})
+        expect_same_frames(t, "at " + std::to_string(t) + " s");
 }
 
 // A 1280 x 720 view: the text canvas (640 x 600) is drawn magnified, and its
 // mip chain is left out with the shortcuts on: TextIntro, TextRoto,
-// TextPiano, TextDrop and TextRibbons.
+// TextPiano, TextDrop and TextRibbons, then TextIntro and TextRibbons with
+// Modulators, with the blur and without (the view fills the window: the
+// last filter, a fade at 0, is left out).
 TEST_F(FrameShortcuts, LargeViewFramesAreUnchanged)
 {
     manager->resize(kLargeWidth, kLargeHeight);
-    for (const float t : {12.0f, 37.0f, 62.0f, 88.0f, 110.0f})
+    for (const float t : {12.0f, 37.0f, 62.0f, 88.0f, 110.0f, 124.3f, 125.0f, 131.0f, 136.2f, 139.0f})
         expect_same_frames(t, "1280 x 720 at " + std::to_string(t) + " s", kLargeWidth, kLargeHeight);
     manager->resize(kSize, kSize);
 }
@@ -176,9 +183,53 @@ TEST_F(FrameShortcuts, RadialBlurFramesAreUnchanged)
     manager->resize(kSize, kSize);
 }
 
+// The blur, whose flat areas are coloured from the sharp sample with the
+// shortcuts on (the show's sections with it are drawn by the tests above):
+// scales and step counts the timeline does not reach, the blur last and
+// first, a black picture, at 256 x 144 letterboxed and at 1280 x 720, and a
+// view of odd size.
+TEST_F(FrameShortcuts, BlurFramesAreUnchanged)
+{
+    manager->resize(kSize, kSize);
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, float>> tracks;
+    };
+    const Case cases[] = {
+        {"scale 1", {{"ppBlurScale", 1.0f}, {"ppBlurIterations", 3.0f}}},
+        {"fraction of a step", {{"ppBlurIterations", 2.4f}}},
+        {"one step", {{"ppBlurIterations", 1.0f}}},
+        {"past the most steps", {{"ppBlurIterations", 11.0f}}},
+        {"no step", {{"ppBlurIterations", 0.0f}}},
+        {"scale 0", {{"ppBlurIterations", 3.0f}, {"ppBlurScale", 0.0f}}},
+        {"negative scale", {{"ppBlurScale", -2.0f}}},
+        {"wide scale", {{"ppBlurScale", 40.0f}}},
+        {"blur last", {{"ppBlurScale", 2.0f}, {"ppFilm", -1}, {"ppFade", -1}, {"ppRadblur", -1}, {"ppDither", -1}}},
+        {"blur first of two", {{"ppFilm", 3}}},
+        {"black picture", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
+    };
+    const float t = 136.2f;
+    scenetest::set_track(manager->music, "ppBlur", 1);
+    for (const Case& c : cases) {
+        for (const auto& [track, value] : c.tracks)
+            scenetest::set_track(manager->music, track, value);
+        expect_same_frames(t, c.name);
+        manager->resize(kLargeWidth, kLargeHeight);
+        expect_same_frames(t, std::string("1280 x 720, ") + c.name, kLargeWidth, kLargeHeight);
+        manager->resize(kSize, kSize);
+    }
+    scenetest::set_track(manager->music, "ActiveScene1st", 4);
+    scenetest::set_track(manager->music, "ActiveScene2nd", 5);
+    manager->resize(250, 250);
+    expect_same_frames(t, "a view of 250 x 140");
+    manager->resize(kSize, kSize);
+}
+
 // Track settings the timeline may not reach: every filter on (four passes
-// between framebuffers 1 and 2), none, and an overlay scene; with a
-// multisampled and a plain first framebuffer (anti-aliasing "None").
+// between framebuffers 1 and 2), none, an overlay scene, a fade at 0 (a
+// copy, left out) at each place in the chain, and the last scene with and
+// without scenes after it; with a multisampled and a plain first
+// framebuffer (anti-aliasing "None").
 TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
 {
     manager->resize(kSize, kSize);
@@ -195,19 +246,42 @@ TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
         {"overlay", {{"ActiveScene1st", 0}, {"ActiveScene4rd", static_cast<float>(last)}}},
         {"no overlay", {{"ActiveScene4rd", -1}}},
         {"no scene", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
+        // A fade at 0 is left out: first, between two filters, last, alone
+        // (the picture then goes to the view without a filter), and at -0.
+        {"fade at 0 first", {{"ActiveScene1st", 0}, {"ppFade", 0}, {"ppFadeValue", 0.0f}, {"ppRadblur", 1},
+                             {"ppFilm", 2}, {"ppRadblurStrength", 0.5f}}},
+        {"fade at 0 between", {{"ppFade", 1.5f}}},
+        {"fade at 0 last", {{"ppFade", 3}}},
+        {"fade at -0 last", {{"ppFadeValue", -0.0f}}},
+        {"fade at 0 alone", {{"ppRadblur", -1}, {"ppFilm", -1}}},
+        {"fade at -0 alone", {{"ppFadeValue", -0.0f}}},
+        {"faint fade alone", {{"ppFadeValue", 0.002f}}},
+        // The last scene of the production (Modulators) leaves its depth
+        // clear out when no scene follows it in the framebuffer.
+        {"last scene first, another after it", {{"ActiveScene1st", static_cast<float>(last)}, {"ActiveScene2nd", 4}}},
+        {"last scene alone", {{"ActiveScene2nd", -1}}},
+        {"last scene third", {{"ActiveScene1st", 0}, {"ActiveScene2nd", 4}, {"ActiveScene3rd", static_cast<float>(last)}}},
+        {"last scene as overlay", {{"ActiveScene3rd", -1}, {"ActiveScene4rd", static_cast<float>(last)}}},
     };
-    FBO* multisampled = manager->fbos[0];
-    FBO plain(multisampled->get_width(), multisampled->get_height(), FBO_TYPE_RGBA8, 0);
-    for (FBO* first : {multisampled, &plain}) {
-        manager->fbos[0] = first;
-        const std::string samples = first == multisampled ? "multisampled, " : "plain, ";
-        for (const Case& c : cases) {
-            for (const auto& [track, value] : c.tracks)
-                scenetest::set_track(manager->music, track, value);
-            expect_same_frames(t, samples + c.name);
+    // Letterboxed, and a window the view fills (where a last copy is left
+    // out too, and the pass before it draws into the view).
+    for (const int height : {kSize, kSize * 9 / 16}) {
+        manager->resize(kSize, height);
+        FBO* multisampled = manager->fbos[0];
+        FBO plain(multisampled->get_width(), multisampled->get_height(), FBO_TYPE_RGBA8, 0);
+        for (FBO* first : {multisampled, &plain}) {
+            manager->fbos[0] = first;
+            const std::string where = std::to_string(kSize) + " x " + std::to_string(height) + ", " +
+                                      (first == multisampled ? "multisampled, " : "plain, ");
+            for (const Case& c : cases) {
+                for (const auto& [track, value] : c.tracks)
+                    scenetest::set_track(manager->music, track, value);
+                expect_same_frames(t, where + c.name, kSize, height);
+            }
         }
+        manager->fbos[0] = multisampled;
     }
-    manager->fbos[0] = multisampled;
+    manager->resize(kSize, kSize);
 }
 
 }  // namespace

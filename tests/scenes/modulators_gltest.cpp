@@ -23,6 +23,7 @@
 namespace {
 
 struct ModulatorsProbe : Modulators {
+    using Modulators::depthReadAfter;
     using Modulators::histories;
     using Modulators::historyTime;
     using Modulators::labelFont;
@@ -295,6 +296,51 @@ TEST_F(ModulatorsTest, ShowSectionsPictureIsUnchanged) {
     music->dummy_mode = true;
     start();
     expect_pictures_of_whole_strips(scene, *world, 314.0f, {326.3f, 333.9f, 341.55f, 356.2f, 365.8f});
+}
+
+// The scene draws without the depth test: its depth clear serves only what
+// follows it. On (the default) the depth is cleared; off, the clear is left
+// out, and the colours are the same, byte for byte, over the depth that
+// something before it wrote.
+TEST_F(ModulatorsTest, DepthClearOnlyForWhatFollows) {
+    world->addNoteTrack("Keys", {{60, {8.0f, -12.0f}}, {64, {9.0f, -10.0f}}});
+    world->addNoteTrack("Pad", {{48, {6.0f, -11.5f}}});
+    start();
+    FBO target(320, 180, FBO_TYPE_RGBA8, 0);
+    struct Drawn {
+        std::vector<std::uint8_t> colour;
+        std::vector<float> depth;
+    };
+    auto picture = [&](bool depthReadAfter) {
+        scene.setDepthReadAfter(depthReadAfter);
+        world->setBeat(10.0f);
+        gltest::reset_state();
+        target.push(true);
+        // Something before the scene left depth 0.25.
+        glClearDepth(0.25);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glClearDepth(1.0);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        scene.setViewport(320, 180);
+        scene.draw();
+        Drawn drawn{gltest::read_rgba(0, 0, 320, 180), std::vector<float>(320 * 180)};
+        glReadPixels(0, 0, 320, 180, GL_DEPTH_COMPONENT, GL_FLOAT, drawn.depth.data());
+        target.pop();
+        return drawn;
+    };
+    const Drawn cleared = picture(true);
+    const Drawn kept = picture(false);
+    EXPECT_TRUE(scene.depthReadAfter == false);
+    EXPECT_EQ(cleared.colour, kept.colour);
+    int lit = 0;
+    for (std::size_t i = 0; i < cleared.colour.size(); i += 4)
+        lit += cleared.colour[i + 1] != 0;
+    EXPECT_GT(lit, 320 * 180 / 10) << "the plot is drawn";
+    for (const int i : {0, 90 * 320 + 160, 320 * 180 - 1}) {
+        EXPECT_EQ(cleared.depth[i], 1.0f) << i;
+        EXPECT_NEAR(kept.depth[i], 0.25f, 1e-6f) << i;  // 24 bits of depth
+    }
 }
 
 }  // namespace
