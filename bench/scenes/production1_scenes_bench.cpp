@@ -12,6 +12,7 @@
 #include <string>
 #include <memory>
 
+#include "platform/heap_policy.h"
 #include "scenes/geysirs.h"
 #include "scenes/scene_fireworks/scene_fireworks.h"
 #include "scenes/sjakkvektor.h"
@@ -148,6 +149,7 @@ BENCHMARK(BM_TranceTunnel)->Arg(0)->Arg(4)->ArgName("samples")->Unit(benchmark::
 
 int main(int argc, char** argv)
 {
+    keep_freed_heap_memory();  // as the program keeps its heap
     if (!gltest::ensure_context(kWidth, kHeight)) {
         std::fprintf(stderr, "No OpenGL context (is DISPLAY set?)\n");
         return 1;
