@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/heap_policy.h"
 #include "platform/messagebox.h"
 #include "platform/window.h"
 #include "scenes.h"
@@ -41,6 +42,7 @@ int main(int /*argc*/, char** /*argv*/, char** /*envp*/)
     if (VelmoSystem::syncClient && syncServerIsLocal())
         VelmoSystem::fullscreen = 0;
 
+    keep_freed_heap_memory();
     createWindow();
 
     const GLenum glewResult = glewInit();

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "fireworks_busiest.h"
+#include "platform/heap_policy.h"
 #include "scenes/geysirs.h"
 #include "scenes/sjakkvektor.h"
 #include "scenes/textscene_fixture.h"
@@ -114,6 +115,7 @@ BENCHMARK(BM_TranceTunnel)->Arg(0)->Arg(4)->ArgName("samples")->Unit(benchmark::
 
 int main(int argc, char** argv)
 {
+    keep_freed_heap_memory();  // as the program keeps its heap
     if (!gltest::ensure_context(kWidth, kHeight)) {
         std::fprintf(stderr, "No OpenGL context (is DISPLAY set?)\n");
         return 1;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <typeinfo>
 
+#include "platform/heap_policy.h"
 #include "platform/messages.h"
 #include "platform/window.h"
 #include "scenes.h"
@@ -67,6 +68,7 @@ SceneManager* start_show(int width, int height, bool dump, const std::string& ti
     VelmoSystem::dumpVideo = dump;
 
     auto t = Clock::now();
+    keep_freed_heap_memory();
     createWindow();
     const GLenum glewResult = glewInit();
     if (glewResult != GLEW_OK)
