@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fireworks_busiest.h"
+#include "platform/heap_policy.h"
 #include "util/shaderprogram/shaderconstructor.h"
 #include "util/shaderprogram/shaderprogram.h"
 
@@ -197,6 +198,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    keep_freed_heap_memory();  // as the program keeps its heap
     if (!gltest::ensure_context(size.width, size.height)) {
         std::fprintf(stderr, "No OpenGL context (is DISPLAY set?)\n");
         return 1;
