@@ -15,13 +15,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "fireworks_busiest.h"
 #include "platform/heap_policy.h"
-#include "util/shaderprogram/shaderconstructor.h"
 #include "util/shaderprogram/shaderprogram.h"
 
 namespace {
@@ -64,33 +63,6 @@ std::vector<float> copy_block(const FireworksQuads& quads, bool reversed)
         std::memcpy(&out[room * 20 + j * 16], &block[room * 20 + i * 16], 64);
     }
     return out;
-}
-
-// The scene's billboard program with its uniforms, and the fragment line
-// given.
-ShaderProgram* billboard_program(GLuint scene, const std::string& fragment)
-{
-    auto* sc = new ShaderConstructor("FireworksFillVariant", "#version 120");
-    sc->add_vert_global_line("uniform vec3 right;");
-    sc->add_vert_global_line("uniform vec3 up;");
-    sc->add_vert_global_line("uniform float size;");
-    sc->add_vert_body_line("vec3 vert = vec3(gl_Vertex) + (right * (gl_MultiTexCoord0.x - 0.5) +"
-                           " up * (gl_MultiTexCoord0.y - 0.5)) * size;"
-                           "gl_Position = gl_ModelViewProjectionMatrix * vec4(vert, gl_Vertex.w);"
-                           "gl_TexCoord[0] = gl_MultiTexCoord0;"
-                           "gl_FrontColor = gl_Color;");
-    sc->add_frag_global_line("uniform sampler2D texture;");
-    sc->add_frag_body_line(fragment);
-    auto* program = new ShaderProgram(sc);
-    float right[3], up[3], size;
-    glGetUniformfv(scene, glGetUniformLocation(scene, "right"), right);
-    glGetUniformfv(scene, glGetUniformLocation(scene, "up"), up);
-    glGetUniformfv(scene, glGetUniformLocation(scene, "size"), &size);
-    program->bind();
-    program->set_vec3("right", vec3(right[0], right[1], right[2]), 1);
-    program->set_vec3("up", vec3(up[0], up[1], up[2]), 1);
-    program->set_float("size", size);
-    return program;
 }
 
 class Bench {
@@ -242,12 +214,20 @@ int main(int argc, char** argv)
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, 1.0f);
     bench.row("plain trilinear filtering (no anisotropy)", block, reference);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
-    ShaderProgram* flat = billboard_program(sceneProgram, "gl_FragColor = gl_Color;");
-    bench.row("flat colour, no texture", block, reference);
+    // The scene's own program over a single white texel: the sparks' flat
+    // colours.
+    GLuint white = 0;
+    const std::uint8_t texel[4] = {255, 255, 255, 255};
+    glGenTextures(1, &white);
+    glBindTexture(GL_TEXTURE_2D, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    bench.row("flat colour (a white texel for the texture)", block, reference);
     glDisable(GL_BLEND);
-    bench.row("flat colour, no texture, no blending", block, reference);
+    bench.row("flat colour, no blending", block, reference);
     glEnable(GL_BLEND);
-    delete flat;
+    glDeleteTextures(1, &white);
     print_tiles(scene, billboardSize, size);
     target.pop();
     scene.deinit();
