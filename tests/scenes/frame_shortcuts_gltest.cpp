@@ -9,7 +9,6 @@
 // in a letterboxed window (bars at the top and bottom), and at 1280 x 720,
 // where the text canvas is drawn magnified.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,8 +19,6 @@
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
 #include "system/velmosystem.h"
-#include "util/data/data_layer.h"
-#include "util/data/datafile.h"
 #include "util/fbo/fbo.h"
 #include "util/music/music.h"
 
@@ -56,17 +53,7 @@ protected:
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(gltest::ensure_context(kLargeWidth, kLargeHeight));
-        // The compiled-in production, read as the program reads it.
-        const int production = VelmoSystem::sceneSet;
-        scenetest::use_scene_settings(kSize, kSize, false, "", "");
-        VelmoSystem::sceneSet = production;
-        selectSceneSet();
-        ASSERT_EQ(chdir(VELMO_BINARY_DIR), 0);
-        set_datafile_mode(DataFileMode::Read);
-        read_datafile(VelmoSystem::dataFileName);
-        manager = new SceneManager();
-        manager->start();
-        manager->music->togglePause();  // the clock moves only when placed
+        manager = scenetest::start_compiled_show(kSize, kSize);
     }
     static void TearDownTestSuite()
     {

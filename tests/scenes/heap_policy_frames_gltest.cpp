@@ -5,7 +5,6 @@
 // heap and with the defaults again, at 1280 x 720 and at 320 x 180.
 #include <gtest/gtest.h>
 #include <malloc.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -15,8 +14,6 @@
 #include "support/gl_context.h"
 #include "support/scene_fixtures.h"
 #include "system/velmosystem.h"
-#include "util/data/data_layer.h"
-#include "util/data/datafile.h"
 #include "util/music/music.h"
 
 namespace {
@@ -45,16 +42,7 @@ protected:
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(gltest::ensure_context(kWidth, kHeight));
-        const int production = VelmoSystem::sceneSet;
-        scenetest::use_scene_settings(kWidth, kHeight, false, "", "");
-        VelmoSystem::sceneSet = production;
-        selectSceneSet();
-        ASSERT_EQ(chdir(VELMO_BINARY_DIR), 0);
-        set_datafile_mode(DataFileMode::Read);
-        read_datafile(VelmoSystem::dataFileName);
-        manager = new SceneManager();
-        manager->start();
-        manager->music->togglePause();  // the clock moves only when placed
+        manager = scenetest::start_compiled_show(kWidth, kHeight);
     }
     static void TearDownTestSuite()
     {

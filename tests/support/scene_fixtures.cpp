@@ -8,6 +8,7 @@
 
 #include "system/velmosystem.h"
 #include "util/data/data_layer.h"
+#include "util/data/datafile.h"
 #include "util/music/music.h"
 
 namespace scenetest {
@@ -81,6 +82,21 @@ SceneManager* make_scene_manager(int width, int height, bool dump, const std::st
         delete scene;
     }
     manager->scenes.clear();
+    return manager;
+}
+
+SceneManager* start_compiled_show(int width, int height)
+{
+    const int production = VelmoSystem::sceneSet;
+    use_scene_settings(width, height, false, "", "");
+    VelmoSystem::sceneSet = production;
+    selectSceneSet();
+    EXPECT_EQ(chdir(VELMO_BINARY_DIR), 0);
+    set_datafile_mode(DataFileMode::Read);
+    read_datafile(VelmoSystem::dataFileName);
+    SceneManager* manager = new SceneManager();
+    manager->start();
+    manager->music->togglePause();
     return manager;
 }
 

@@ -50,6 +50,11 @@ SceneManager* make_scene_manager(int width, int height, bool dump = false,
 void use_scene_settings(int width, int height, bool dump, const std::string& musicFile,
                         const std::string& title);
 
+// The compiled-in production's scene manager, started as the program starts
+// it: settings for a window of width x height, the packed data file read
+// from the build folder, the clock paused (it moves only when placed).
+SceneManager* start_compiled_show(int width, int height);
+
 // Sets the track's value (one held key at row 0) in the music object.
 void set_track(Music* music, const std::string& name, float value);
 
