@@ -106,7 +106,8 @@ TEST_F(Objects3DGL, AShadowGoesWithItsCaster)
 // A child scene is drawn through its own nodes, objects and materials, seen
 // and lit through the drawing scene's camera and render context: the
 // parent's white cube on the left, the red cube of a child (no camera or
-// light of its own, more nodes than the parent) on the right, in each pass.
+// light of its own, more nodes than the parent) on the right, in each pass,
+// the light half-bright between them.
 TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
 {
     struct Case {
@@ -133,6 +134,8 @@ TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
         if (c.light) {
             Light* light = small_light(0, 0, 5);
             light->set_attenuation_range(40);
+            light->set_diffuse(0.5f, 0.5f, 0.5f, 1);
+            light->set_specular(0, 0, 0, 1);
             scene->lights.push_back(light);
         }
         scene->set_shadows(c.shadows);
@@ -148,6 +151,12 @@ TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
         EXPECT_GT(r[0], 100) << "the child's cube is drawn";
         EXPECT_LT(r[1] * 2, r[0]) << "in the child's own material";
         EXPECT_EQ(p.luma(1, 1), 0) << "background";
+        if (c.light) {
+            // Unlit, the diffuse colour shows in full; the half-bright light
+            // between the cubes lights both alike.
+            EXPECT_LT(w[0], 200) << "the parent's cube is lit";
+            EXPECT_NEAR(r[0], w[0], 3) << "the child's cube is lit by the parent's light";
+        }
     }
 }
 
