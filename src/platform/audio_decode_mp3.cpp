@@ -133,12 +133,78 @@ constexpr std::size_t kWarmUpBytes = 2048;
 // The MPEG frames of a stream as the one-go decode meets them.
 struct Layout {
     std::vector<std::size_t> offsets; // where each audio frame starts in the file
+    std::vector<unsigned char> silentGranules; // frame k's granules that code no audio (silentGranules)
     std::size_t samplesPerFrame = 0;  // per channel
     int channels = 0;
     long rate = 0;
     std::size_t skipped = 0; // sample frames the one-go decode leaves out at the start
     std::size_t length = 0;  // sample frames the one-go decode gives
 };
+
+// Reads bits of a frame's side information, most significant first.
+class SideInfoBits {
+public:
+    explicit SideInfoBits(const unsigned char* bytes) : bytes(bytes) {}
+    unsigned read(int count)
+    {
+        unsigned value = 0;
+        for (; count > 0; --count, ++at)
+            value = value << 1 | ((bytes[at >> 3] >> (7 - (at & 7))) & 1u);
+        return value;
+    }
+
+private:
+    const unsigned char* bytes;
+    std::size_t at = 0;
+};
+
+constexpr std::size_t kSideInfoBytes = 32; // stereo MPEG-1 layer III
+
+// Where a granule's side information for a channel starts, in bits after
+// the CRC, and how long it is (stereo MPEG-1).
+constexpr std::size_t kGranuleInfoAt = 9 + 3 + 2 * 4;
+constexpr std::size_t kGranuleInfoBits = 59;
+constexpr std::size_t kGlobalGainAt = 12 + 9; // in a granule's side information
+constexpr std::size_t kGlobalGainBits = 8;
+
+// The granules (bit 0: the first, bit 1: the second) of a stereo MPEG-1
+// layer III frame (its body after the 4-byte header, `bodyBytes` long, with
+// `reservoir` bytes of main data in the frames before it) that code no
+// audio: in both channels no bits, no big values, no scale factors, and a
+// valid block type; none when the frame's main data would begin before the
+// data there is. The decoder reads no bits for such a granule, so it has
+// nothing to reject in it.
+unsigned silentGranules(const unsigned char* body, std::size_t bodyBytes, bool crc, std::size_t reservoir)
+{
+    const std::size_t sideInfo = (crc ? 2 : 0) + kSideInfoBytes;
+    if (bodyBytes < sideInfo)
+        return 0;
+    SideInfoBits bits(body + (crc ? 2 : 0));
+    if (bits.read(9) > reservoir)
+        return 0;
+    bits.read(kGranuleInfoAt - 9); // private bits, scale factor selection
+    unsigned silent = 0;
+    for (int granule = 0; granule < 2; ++granule) {
+        bool none = true;
+        for (int channel = 0; channel < 2; ++channel) {
+            const unsigned part23Bits = bits.read(12), bigValues = bits.read(9);
+            bits.read(8); // global gain
+            const unsigned scaleFactorBits = bits.read(4), windowSwitching = bits.read(1);
+            unsigned blockType = 0;
+            if (windowSwitching) {
+                blockType = bits.read(2);
+                bits.read(1 + 2 * 5 + 3 * 3);
+            } else {
+                bits.read(3 * 5 + 4 + 3);
+            }
+            bits.read(3); // preflag, scale factor scale, count1 table
+            none = none && part23Bits == 0 && bigValues == 0 && scaleFactorBits == 0 &&
+                   (!windowSwitching || blockType != 0);
+        }
+        silent |= none ? 1u << granule : 0u;
+    }
+    return silent;
+}
 
 // Lays out a stream that can be decoded in pieces: stereo MPEG-1 frames
 // (1,152 samples each) in one format throughout, following each other
@@ -159,6 +225,7 @@ bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
         return false;
     off_t claimedFrames = -1;
     std::size_t nextOffset = 0;
+    std::size_t reservoir = 0; // bytes of main data in the frames so far
     int result;
     while ((result = mpg123_framebyframe_next(mh)) == MPG123_OK || result == MPG123_NEW_FORMAT) {
         if (result == MPG123_NEW_FORMAT) {
@@ -179,7 +246,11 @@ bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
         const std::size_t offset = static_cast<std::size_t>(position);
         if ((!layout->offsets.empty() && offset != nextOffset) || offset + 4 + bodyBytes > size)
             return false;
+        const bool crc = (header & 0x10000) == 0;
         layout->offsets.push_back(offset);
+        layout->silentGranules.push_back(static_cast<unsigned char>(silentGranules(body, bodyBytes, crc, reservoir)));
+        const std::size_t sideInfo = (crc ? 2 : 0) + kSideInfoBytes;
+        reservoir += bodyBytes > sideInfo ? bodyBytes - sideInfo : 0;
         nextOffset = offset + 4 + bodyBytes;
     }
     if (result != MPG123_NEED_MORE && result != MPG123_DONE)
@@ -222,12 +293,108 @@ bool readExactly(mpg123_handle* mh, std::int16_t* to, std::size_t count)
 
 // A piece: the audio frames from `first` up to `end`, decoded from frame
 // `start` on (the warm-up before `first` dropped, its last kCheckFrames kept
-// in `check`).
+// in `check`). `mayBeCutShort` is the first of its frames that the decoder
+// may have cut short (frames: none).
 struct Piece {
     std::size_t start = 0, first = 0, end = 0;
     std::vector<std::int16_t> check;
+    std::size_t mayBeCutShort = 0;
     bool done = false;
 };
+
+// The frame at least kWarmUpFrames frames and kWarmUpBytes bytes before
+// `frame` (or the first), where a decoder starts to decode `frame` as the
+// one-go decode does.
+std::size_t warmUpStart(const Layout& layout, std::size_t frame)
+{
+    std::size_t start = frame;
+    while (start > 0 &&
+           (frame - start < kWarmUpFrames || layout.offsets[frame] - layout.offsets[start] < kWarmUpBytes))
+        --start;
+    return start;
+}
+
+// The decoder synthesises a frame granule by granule (576 sample frames
+// each). A frame it rejects part-way (bits that do not decode, side
+// information it refuses) has the rest of its samples filled with zeros,
+// and its synthesis filter then runs fewer steps than for a whole frame,
+// which shifts the order in which every later sample's sums are taken: the
+// one-go decode rounds some later samples differently from a piece that
+// started after that frame, by one here and there, and the check of two
+// frames between pieces rarely meets one. So every frame decoded before the
+// last piece starts must be shown whole: its last granule has a sample that
+// is not zero, or neither granule codes audio (nothing to reject), or
+// frameShownWhole shows it.
+
+// Whether the decoder synthesised the last granule of `frame`, a frame whose
+// last granule comes out silent (a note starting right after silence, the
+// end of a sound, or damage). The frames up to the next one are decoded
+// twice with a fresh decoder that starts early enough to decode them as the
+// one-go decode does: as they are, and with the global gain of the frame's
+// last granule that codes audio set to its highest. Whether the decoder
+// rejects a granule does not depend on its gain, and a rejected granule's
+// values reach no sample, so the two decodes are the same when it rejected
+// that granule (or the frame); when they differ it synthesised that granule
+// and so the whole frame (a last granule that codes no audio has nothing to
+// reject). False when it cannot be shown.
+bool frameShownWhole(const std::uint8_t* data, const Layout& layout, std::size_t frame)
+{
+    const std::size_t frames = layout.offsets.size();
+    if (frame + 2 >= frames)
+        return false;
+    const std::size_t start = warmUpStart(layout, frame);
+    const std::size_t values =
+        (frame + 2 - start) * layout.samplesPerFrame * static_cast<std::size_t>(layout.channels);
+    // The frames up to the next one, and one more for the decoder to find
+    // the next one's end.
+    std::vector<std::uint8_t> bytes(data + layout.offsets[start],
+                                    data + layout.offsets[std::min(frame + 3, frames - 1)]);
+    std::vector<std::int16_t> samples[2];
+    for (std::vector<std::int16_t>& decoded : samples) {
+        Decoder decoder = openDecoder();
+        decoded.resize(values);
+        if (!decoder || mpg123_feed(decoder.get(), bytes.data(), bytes.size()) != MPG123_OK ||
+            !readExactly(decoder.get(), decoded.data(), decoded.size()))
+            return false;
+        // The loudest gain for the second decode.
+        const std::size_t body = layout.offsets[frame] - layout.offsets[start] + 4;
+        const std::size_t sideInfo = body + ((bytes[body - 3] & 1) ? 0 : 2);
+        const std::size_t granule = (layout.silentGranules[frame] & 2) ? 0 : 1;
+        for (std::size_t channel = 0; channel < 2; ++channel) {
+            const std::size_t at = kGranuleInfoAt + (2 * granule + channel) * kGranuleInfoBits + kGlobalGainAt;
+            for (std::size_t bit = at; bit < at + kGlobalGainBits; ++bit)
+                bytes[sideInfo + bit / 8] |= static_cast<std::uint8_t>(0x80u >> (bit % 8));
+        }
+    }
+    return samples[0] != samples[1];
+}
+
+// The first frame from `first` up to `end` that the decoder may have cut
+// short (end: none), found in the song's `samples` as the pieces decoded
+// them.
+std::size_t firstFrameMaybeCutShort(const std::uint8_t* data, const Layout& layout,
+                                    const std::int16_t* samples, std::size_t first, std::size_t end)
+{
+    const std::size_t perFrame = layout.samplesPerFrame;
+    const std::size_t channels = static_cast<std::size_t>(layout.channels);
+    const std::size_t granule = perFrame / 2;
+    // Whether the song's samples from decoder sample `from` up to `to` are
+    // all zero, where the start's skip does not hide them.
+    const auto silent = [&](std::size_t from, std::size_t to) {
+        const auto inSong = [&](std::size_t at) {
+            return std::min(std::max(at, layout.skipped) - layout.skipped, layout.length);
+        };
+        return std::all_of(samples + inSong(from) * channels, samples + inSong(to) * channels,
+                           [](std::int16_t value) { return value == 0; });
+    };
+    for (std::size_t frame = first; frame < end; ++frame) {
+        const std::size_t at = frame * perFrame;
+        if (layout.silentGranules[frame] != 3 && silent(at + granule, at + perFrame) &&
+            !frameShownWhole(data, layout, frame))
+            return frame;
+    }
+    return end;
+}
 
 // A long song of a stream that layOut accepts, decoded in pieces on several
 // threads straight into its buffer. The pieces after the first begin
@@ -254,12 +421,7 @@ bool decodeInPieces(const std::uint8_t* data, std::size_t size, DecodedAudio* ou
         piece.end = frames * (i + 1) / pieceCount;
         if (i == 0)
             continue;
-        const std::size_t checked = piece.first - kCheckFrames;
-        std::size_t start = checked;
-        while (start > 0 && (checked - start < kWarmUpFrames ||
-                             layout.offsets[checked] - layout.offsets[start] < kWarmUpBytes))
-            --start;
-        piece.start = start;
+        piece.start = warmUpStart(layout, piece.first - kCheckFrames);
     }
     // The first piece's own samples must cover its start's skip and the check.
     if ((pieces[1].first - kCheckFrames) * perFrame < layout.skipped ||
@@ -291,10 +453,14 @@ bool decodeInPieces(const std::uint8_t* data, std::size_t size, DecodedAudio* ou
                                warmUp.end());
         }
         piece.done = readExactly(mh, samples + at, until - at);
+        // The last piece's frames shift no later piece.
+        piece.mayBeCutShort = piece.end;
+        if (piece.done && i + 1 < pieceCount)
+            piece.mayBeCutShort = firstFrameMaybeCutShort(data, layout, samples, piece.first, piece.end);
     });
     bool ok = true;
     for (std::size_t i = 0; i < pieceCount; ++i)
-        ok = ok && pieces[i].done &&
+        ok = ok && pieces[i].done && pieces[i].mayBeCutShort == pieces[i].end &&
              (i == 0 || std::equal(pieces[i].check.begin(), pieces[i].check.end(),
                                    samples + valueAt(pieces[i].first - kCheckFrames)));
     if (!ok) {

@@ -12,5 +12,6 @@ bool decode_mp3(const std::uint8_t* data, std::size_t size, DecodedAudio* out, b
 
 // The piece decode alone, in `pieces` pieces (the tests try boundaries on
 // frames of every position); false when the stream is not one decoded in
-// pieces, or a piece fails its check.
+// pieces, a piece fails its check, or a frame before the last piece may
+// have been rejected part-way by the decoder.
 bool decode_mp3_in_pieces(const std::uint8_t* data, std::size_t size, DecodedAudio* out, std::size_t pieces);

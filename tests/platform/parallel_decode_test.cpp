@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -197,6 +198,124 @@ TEST(ParallelDecode, Mp3PiecesStartingOnAnyFrameGiveTheSamplesOfOneGo)
             EXPECT_EQ(pieces.pieces, count);
             ASSERT_EQ(pieces.samples.size(), whole.samples.size());
             EXPECT_TRUE(std::equal(whole.samples.begin(), whole.samples.end(), pieces.samples.begin()));
+        }
+    }
+}
+
+// Where each frame of a file lame made starts (its tag's frame first): stereo
+// MPEG-1 layer III frames at 44.1 kHz, without CRC.
+std::vector<std::size_t> frame_offsets(const std::vector<unsigned char>& bytes)
+{
+    static const int kKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    std::vector<std::size_t> offsets;
+    std::size_t at = 0;
+    while (at + 4 <= bytes.size() && bytes[at] == 0xFF && bytes[at + 1] == 0xFB && (bytes[at + 2] & 0x0C) == 0) {
+        const int kbps = kKbps[bytes[at + 2] >> 4];
+        if (kbps == 0)
+            break;
+        offsets.push_back(at);
+        at += static_cast<std::size_t>(144000 * kbps / 44100 + ((bytes[at + 2] >> 1) & 1));
+    }
+    return offsets;
+}
+
+// The ways a file is damaged, each at one audio frame (0: the first after the tag).
+enum class Damage {
+    RandomBody,    // side information and main data replaced by random bytes (the header kept)
+    ZeroSideInfo,  // side information all zeros
+    CrcFlag,       // the header says a CRC follows, which it does not
+    BitRate,       // the header's bit rate changed: the frames no longer follow each other
+    Duplicate,     // the frame repeated, and counted in the encoder's tag
+    TagFrameCount, // the encoder's tag claims one frame more than the file holds
+};
+
+// Adds `more` to the frame count of lame's tag (after its frame's side
+// information: "Info" or "Xing", the flags, then the count).
+void add_to_tag_frame_count(std::vector<unsigned char>* bytes, std::size_t tagFrame, std::uint32_t more)
+{
+    const std::size_t at = tagFrame + 4 + 32 + 8;
+    std::uint32_t frames = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        frames = frames << 8 | (*bytes)[at + i];
+    frames += more;
+    for (std::size_t i = 0; i < 4; ++i)
+        (*bytes)[at + i] = static_cast<unsigned char>(frames >> (24 - 8 * i));
+}
+
+std::vector<unsigned char> damaged(std::vector<unsigned char> bytes, Damage damage, std::size_t frame, unsigned seed)
+{
+    const std::vector<std::size_t> offsets = frame_offsets(bytes);
+    EXPECT_GT(offsets.size(), frame + 2) << "frames found";
+    if (offsets.size() <= frame + 2)
+        return bytes;
+    const std::size_t at = offsets[frame + 1], end = offsets[frame + 2];
+    std::mt19937 random(seed);
+    switch (damage) {
+    case Damage::RandomBody:
+        for (std::size_t i = at + 4; i < end; ++i)
+            bytes[i] = static_cast<unsigned char>(random());
+        break;
+    case Damage::ZeroSideInfo: std::fill(bytes.begin() + at + 4, bytes.begin() + at + 4 + 32, 0); break;
+    case Damage::CrcFlag: bytes[at + 1] &= 0xFE; break;
+    case Damage::BitRate: bytes[at + 2] ^= 0x10; break;
+    case Damage::Duplicate: {
+        const std::vector<unsigned char> copy(bytes.begin() + at, bytes.begin() + end);
+        bytes.insert(bytes.begin() + end, copy.begin(), copy.end());
+        add_to_tag_frame_count(&bytes, offsets[0], 1);
+        break;
+    }
+    case Damage::TagFrameCount: add_to_tag_frame_count(&bytes, offsets[0], 1); break;
+    }
+    return bytes;
+}
+
+struct DamageCase {
+    const char* name;
+    Damage damage;
+    std::size_t frame;
+    unsigned seed;
+};
+
+// The first four rows of random bytes, the bad CRC flags and the repeated
+// frame gave some samples one off from one go in pieces (the decoder
+// rejects part of a frame, and its synthesis then takes its sums in another
+// order to the song's end); the other rows were already decoded whole or
+// the same.
+const DamageCase kDamages[] = {
+    {"random bytes early", Damage::RandomBody, 37, 1},
+    {"random bytes before the middle", Damage::RandomBody, 326, 18},
+    {"random bytes after the middle", Damage::RandomBody, 615, 35},
+    {"random bytes late", Damage::RandomBody, 955, 55},
+    {"random bytes", Damage::RandomBody, 20, 0},
+    {"random bytes", Damage::RandomBody, 530, 7},
+    {"a CRC flag without a CRC", Damage::CrcFlag, 440, 0},
+    {"a CRC flag without a CRC", Damage::CrcFlag, 986, 0},
+    {"zeroed side information", Damage::ZeroSideInfo, 300, 0},
+    {"a frame header's bit rate", Damage::BitRate, 500, 0},
+    {"a frame repeated", Damage::Duplicate, 700, 0},
+    {"a tag counting one frame too many", Damage::TagFrameCount, 0, 0},
+};
+
+// Whatever a file holds, the decode in pieces gives the samples of one go,
+// or decodes the song whole: here a valid file with one frame damaged in
+// several ways, in 2 to 12 pieces.
+TEST(ParallelDecode, DamagedMp3InPiecesGivesTheSamplesOfOneGo)
+{
+    const std::vector<unsigned char> song = lame(busy_song(30.0), 2, "-V 0");
+    DecodedAudio undamaged;
+    ASSERT_TRUE(decode_mp3_in_pieces(song.data(), song.size(), &undamaged, 4)) << "the undamaged song in pieces";
+    for (const DamageCase& damage : kDamages) {
+        SCOPED_TRACE(std::string(damage.name) + " at frame " + std::to_string(damage.frame));
+        const std::vector<unsigned char> bytes = damaged(song, damage.damage, damage.frame, damage.seed);
+        DecodedAudio whole, pieces;
+        ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &whole, false)) << whole.failure;
+        ASSERT_TRUE(audio_decode(bytes.data(), bytes.size(), &pieces, true)) << pieces.failure;
+        expect_same_samples(pieces, whole);
+        for (std::size_t count = 2; count <= 12; ++count) {
+            SCOPED_TRACE(std::to_string(count) + " pieces");
+            DecodedAudio counted;
+            if (decode_mp3_in_pieces(bytes.data(), bytes.size(), &counted, count))
+                expect_same_samples(counted, whole);
         }
     }
 }
