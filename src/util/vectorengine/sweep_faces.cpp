@@ -103,6 +103,8 @@ void tess_merge_convex_faces(TessMesh& mesh, int maxVertices)
                     tess_vert_ccw(eSym->Lprev()->Org, eSym->Org, eCur->Lnext->Lnext->Org)) {
                     eNext = eSym->Lnext;
                     mesh.deleteEdge(eSym);
+                    // The merged face may have taken the neighbour's record.
+                    f = eNext->Lface;
                     merged = true;
                 }
             }

@@ -1,5 +1,48 @@
 #include "util/vectorengine/sweep_mesh.h"
 
+namespace {
+
+// True when the loop through a has fewer edges than the loop through b.
+// Both are walked in step, so this costs the length of the shorter one.
+bool shorter_loop(const TessHalfEdge* a, const TessHalfEdge* b)
+{
+    const TessHalfEdge* ea = a;
+    const TessHalfEdge* eb = b;
+    for (;;) {
+        ea = ea->Lnext;
+        eb = eb->Lnext;
+        if (eb == b)
+            return false;
+        if (ea == a)
+            return true;
+    }
+}
+
+void set_loop_face(TessHalfEdge* eStart, TessFace* f)
+{
+    TessHalfEdge* e = eStart;
+    do {
+        e->Lface = f;
+        e = e->Lnext;
+    } while (e != eStart);
+}
+
+void unlink_face(TessFace* f)
+{
+    f->prev->next = f->next;
+    f->next->prev = f->prev;
+}
+
+void link_face_before(TessFace* f, TessFace* before)
+{
+    f->next = before;
+    f->prev = before->prev;
+    before->prev->next = f;
+    before->prev = f;
+}
+
+}
+
 void tess_splice_rings(TessHalfEdge* a, TessHalfEdge* b)
 {
     TessHalfEdge* aOnext = a->Onext;
@@ -99,6 +142,48 @@ void TessMesh::killFace(TessFace* f, TessFace* newLface)
     faces.free(f);
 }
 
+void TessMesh::joinFaces(TessHalfEdge* a, TessHalfEdge* b)
+{
+    TessFace* kept = a->Lface;
+    TessFace* gone = b->Lface;
+    if (!shorter_loop(a, b)) {
+        killFace(gone, kept);
+        return;
+    }
+    // a's loop is the shorter: it takes b's record, which moves into the
+    // kept face's place in the list with all its fields.
+    set_loop_face(a, gone);
+    gone->anEdge = kept->anEdge;
+    gone->outIndex = kept->outIndex;
+    gone->inside = kept->inside;
+    unlink_face(gone);
+    link_face_before(gone, kept);
+    unlink_face(kept);
+    faces.free(kept);
+}
+
+void TessMesh::splitFace(TessHalfEdge* a, TessHalfEdge* b)
+{
+    TessFace* old = a->Lface;
+    TessFace* f = faces.make<TessFace>();
+    f->inside = old->inside;
+    if (!shorter_loop(a, b)) {
+        // b's loop gets the new record, placed before the old one.
+        link_face_before(f, old);
+        f->anEdge = b;
+        set_loop_face(b, f);
+        return;
+    }
+    // a's loop is the shorter: it takes the new record with all the old
+    // one's fields, placed after it, and the old record becomes b's face.
+    link_face_before(f, old->next);
+    f->anEdge = old->anEdge;
+    f->outIndex = old->outIndex;
+    old->anEdge = b;
+    old->outIndex = -1;
+    set_loop_face(a, f);
+}
+
 void TessMesh::killEdge(TessHalfEdge* e)
 {
     TessEdgePair* pair = e->pair;
@@ -125,7 +210,7 @@ void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
         killVertex(b->Org, a->Org);
     const bool joiningLoops = b->Lface != a->Lface;
     if (joiningLoops)
-        killFace(b->Lface, a->Lface);
+        joinFaces(a, b);
     tess_splice_rings(b, a);
     if (!joiningVertices) {
         // One origin ring became two: b's ring gets a vertex of its own.
@@ -134,7 +219,7 @@ void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
     }
     if (!joiningLoops) {
         // One face ring became two: b's ring gets a face of its own.
-        attachFace(b, a->Lface);
+        splitFace(a, b);
         a->Lface->anEdge = a;
     }
 }
@@ -144,16 +229,17 @@ void TessMesh::deleteEdge(TessHalfEdge* e)
     TessHalfEdge* sym = e->Sym;
     const bool joiningLoops = e->Lface != e->Rface();
     if (joiningLoops)
-        killFace(e->Lface, e->Rface());
+        joinFaces(sym, e);
 
     if (e->Onext == e) {
         killVertex(e->Org, nullptr);
     } else {
-        e->Rface()->anEdge = e->Oprev();
+        TessHalfEdge* eOprev = e->Oprev();
+        e->Rface()->anEdge = eOprev;
         e->Org->anEdge = e->Onext;
-        tess_splice_rings(e, e->Oprev());
+        tess_splice_rings(e, eOprev);
         if (!joiningLoops)
-            attachFace(e, e->Lface);
+            splitFace(eOprev, e);
     }
 
     if (sym->Onext == sym) {
@@ -197,7 +283,7 @@ TessHalfEdge* TessMesh::connect(TessHalfEdge* eOrg, TessHalfEdge* eDst)
     TessHalfEdge* eNewSym = eNew->Sym;
     const bool joiningLoops = eDst->Lface != eOrg->Lface;
     if (joiningLoops)
-        killFace(eDst->Lface, eOrg->Lface);
+        joinFaces(eOrg, eDst);
     tess_splice_rings(eNew, eOrg->Lnext);
     tess_splice_rings(eNewSym, eDst);
     eNew->Org = eOrg->Dst();
@@ -205,6 +291,6 @@ TessHalfEdge* TessMesh::connect(TessHalfEdge* eOrg, TessHalfEdge* eDst)
     eNew->Lface = eNewSym->Lface = eOrg->Lface;
     eOrg->Lface->anEdge = eNewSym;
     if (!joiningLoops)
-        attachFace(eNew, eOrg->Lface);
+        splitFace(eNewSym, eNew);
     return eNew;
 }

@@ -66,6 +66,10 @@ public:
     // through them, creating or destroying vertices and faces as needed.
     void splice(TessHalfEdge* a, TessHalfEdge* b);
     // Removes the edge, joining the faces on its sides or splitting a vertex.
+    // When faces join, the joined face keeps the list place and fields of
+    // the face right of e, but its record may be either of the two: a
+    // caller that holds a face across the call finds it again through an
+    // edge of the joined loop.
     void deleteEdge(TessHalfEdge* e);
     // A new edge from eOrg's destination to a new vertex, in eOrg's left face.
     TessHalfEdge* addEdgeVertex(TessHalfEdge* eOrg);
@@ -89,6 +93,16 @@ private:
     void attachFace(TessHalfEdge* eOrig, TessFace* before);
     void killVertex(TessVertex* v, TessVertex* newOrg);
     void killFace(TessFace* f, TessFace* newLface);
+    // Before the rings through a and b are spliced together: their faces
+    // become one, known by a's (its place in the face list and its fields).
+    // Only the shorter loop is relabelled, so that joining a small face to
+    // a large one costs the small one's length.
+    void joinFaces(TessHalfEdge* a, TessHalfEdge* b);
+    // After one loop was parted into the loops through a and b: b's gets a
+    // new face, placed just before a's in the face list, on the same side of
+    // the winding rule; a's keeps its face and fields. Only the shorter loop
+    // is relabelled, the roles of the two records swapped when that is a's.
+    void splitFace(TessHalfEdge* a, TessHalfEdge* b);
     void killEdge(TessHalfEdge* e);
 
     TessBucket edges;

@@ -224,7 +224,13 @@ void TessSweep::removeDegenerateFaces()
         TessHalfEdge* e = f->anEdge;
         if (e->Lnext->Lnext == e) {
             add_winding(e->Onext, e);
+            // When the face beside is the next one, the joined face may
+            // take either record: find it again through the edge that stays.
+            TessHalfEdge* kept = e->Lnext;
+            const bool joinsNext = e->Rface() == next;
             mesh.deleteEdge(e);
+            if (joinsNext)
+                next = kept->Lface;
         }
         f = next;
     }
