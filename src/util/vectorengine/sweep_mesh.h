@@ -3,6 +3,9 @@
 // (each other's Sym); around a vertex the half-edges leaving it form a ring
 // through Onext (counter-clockwise), around a face the half-edges with that
 // face on their left form a ring through Lnext (counter-clockwise).
+#include <cstdint>
+
+#include "util/vectorengine/sweep_loops.h"
 #include "util/vectorengine/sweep_memory.h"
 
 struct TessHalfEdge;
@@ -34,13 +37,17 @@ struct TessHalfEdge {
     TessHalfEdge* Onext = nullptr;
     TessHalfEdge* Lnext = nullptr;
     TessVertex* Org = nullptr;
-    TessFace* Lface = nullptr;
+    // The face on the left is found through the loop's tree (sweep_loops.h);
+    // these are the edge's two links in it.
+    std::uintptr_t loopUp = 0;
+    TessHalfEdge* loopDown = nullptr;
     TessRegion* region = nullptr; // the active region this edge bounds from above
-    TessEdgePair* pair = nullptr;
     int winding = 0;              // winding change crossing from the right face to the left
 
+    TessFace* Lface() const { return tess_loop_face(const_cast<TessHalfEdge*>(this)); }
+    TessFace* Rface() const { return Sym->Lface(); }
+    TessEdgePair* pair() const;
     TessVertex* Dst() const { return Sym->Org; }
-    TessFace* Rface() const { return Sym->Lface; }
     TessHalfEdge* Oprev() const { return Sym->Lnext; }
     TessHalfEdge* Lprev() const { return Onext->Sym; }
     TessHalfEdge* Rprev() const { return Sym->Onext; }
@@ -54,6 +61,13 @@ struct TessEdgePair {
     TessEdgePair* prev = nullptr;
 };
 
+// The pair's first half is at its start.
+inline TessEdgePair* TessHalfEdge::pair() const
+{
+    const TessHalfEdge* first = this < Sym ? this : Sym;
+    return reinterpret_cast<TessEdgePair*>(const_cast<TessHalfEdge*>(first));
+}
+
 class TessMesh {
 public:
     TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket);
@@ -66,10 +80,6 @@ public:
     // through them, creating or destroying vertices and faces as needed.
     void splice(TessHalfEdge* a, TessHalfEdge* b);
     // Removes the edge, joining the faces on its sides or splitting a vertex.
-    // When faces join, the joined face keeps the list place and fields of
-    // the face right of e, but its record may be either of the two: a
-    // caller that holds a face across the call finds it again through an
-    // edge of the joined loop.
     void deleteEdge(TessHalfEdge* e);
     // A new edge from eOrg's destination to a new vertex, in eOrg's left face.
     TessHalfEdge* addEdgeVertex(TessHalfEdge* eOrg);
@@ -91,18 +101,10 @@ private:
     TessHalfEdge* newEdge(TessEdgePair* before);
     void attachVertex(TessHalfEdge* eOrig, TessVertex* before);
     void attachFace(TessHalfEdge* eOrig, TessFace* before);
+    // Swaps the origin rings of a and b, keeping the loop trees in step.
+    void spliceRings(TessHalfEdge* a, TessHalfEdge* b);
     void killVertex(TessVertex* v, TessVertex* newOrg);
     void killFace(TessFace* f, TessFace* newLface);
-    // Before the rings through a and b are spliced together: their faces
-    // become one, known by a's (its place in the face list and its fields).
-    // Only the shorter loop is relabelled, so that joining a small face to
-    // a large one costs the small one's length.
-    void joinFaces(TessHalfEdge* a, TessHalfEdge* b);
-    // After one loop was parted into the loops through a and b: b's gets a
-    // new face, placed just before a's in the face list, on the same side of
-    // the winding rule; a's keeps its face and fields. Only the shorter loop
-    // is relabelled, the roles of the two records swapped when that is a's.
-    void splitFace(TessHalfEdge* a, TessHalfEdge* b);
     void killEdge(TessHalfEdge* e);
 
     TessBucket edges;
