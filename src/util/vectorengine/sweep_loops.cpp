@@ -11,6 +11,8 @@ const std::uintptr_t kRoot = 1;    // up holds the loop's face
 const std::uintptr_t kToParent = 2; // up holds the parent (else the right sibling)
 const std::uintptr_t kLeft = 4;    // the node is a left child
 const std::uintptr_t kBits = 7;
+// Depth up to which a face lookup only climbs.
+const int kShallow = 8;
 
 using Node = TessHalfEdge;
 
@@ -172,6 +174,14 @@ void tess_loop_make_pair(TessHalfEdge* e, TessHalfEdge* sym)
 
 TessFace* tess_loop_face(TessHalfEdge* e)
 {
+    // A node near the root answers without changing the tree; a deep one is
+    // splayed, which keeps later lookups short.
+    const Node* n = e;
+    for (int depth = 0; depth < kShallow; depth++) {
+        if (is_root(n))
+            return root_face(n);
+        n = parent(n);
+    }
     splay(e);
     return root_face(e);
 }

@@ -54,6 +54,10 @@ struct TessHalfEdge {
     TessHalfEdge* Dnext() const { return Sym->Onext->Sym; }
 };
 
+// The fill's memory (and so where a path runs out of it) follows from the
+// sizes of these records: an edge is seven pointers and its winding.
+static_assert(sizeof(TessHalfEdge) == 8 * sizeof(void*), "a half-edge is seven pointers and an int");
+
 struct TessEdgePair {
     TessHalfEdge e;
     TessHalfEdge sym;

@@ -398,6 +398,12 @@ void add_driver_cases(std::vector<Case>& cases)
 
 void add_tessellator_cases(std::vector<Case>& cases)
 {
+    // A soup of 1,024 points crosses itself about 130,000 times: one output
+    // of it is enough.
+    cases.push_back({"tess soup1024 seed 1 triangles", [] {
+                         return tessellate_shape(tessfam::make_shape(tessfam::SOUP, 1024, 1), TESS_WINDING_ODD,
+                                                 TESS_POLYGONS, 3, true);
+                     }});
     struct FamilyCase {
         tessfam::Family family;
         int n;
@@ -406,7 +412,7 @@ void add_tessellator_cases(std::vector<Case>& cases)
         {tessfam::CONVEX, 16}, {tessfam::CONVEX, 200},    {tessfam::STAR, 17},       {tessfam::STAR, 101},
         {tessfam::SOUP, 12},   {tessfam::SOUP, 200},      {tessfam::RINGS, 128},     {tessfam::GRID, 100},
         {tessfam::GRID, 400},  {tessfam::COLLINEAR, 160}, {tessfam::TJUNCTION, 40},  {tessfam::GLYPHS, 400},
-        {tessfam::SOUP, 1024}, {tessfam::STAR, 1024},     {tessfam::RINGS, 1024},    {tessfam::GRID, 1024},
+        {tessfam::STAR, 1024},     {tessfam::RINGS, 1024},    {tessfam::GRID, 1024},
     };
     for (const FamilyCase& fc : families) {
         for (std::uint32_t seed : {1u, 2u, 3u, 7u, 11u}) {
