@@ -5,14 +5,26 @@
 // contours against boundary contours; the driver against GLU's triangles.
 // Before timing, each output's coverage is checked against the parity of
 // the input edges at sample points (and the run skipped if it differs).
+//
+// The "path/" benchmarks fill whole paths as a production does (the
+// segments flattened first, outside the timing): zigzags of 5,000 to
+// 100,000 lines, closed polylines through 1,000 to 3,000 random points of a
+// square, and 400 to 2,000 far-flung cubics, each with the fill driver and
+// with GLU's triangles of the same flattened points. The 3,000-point
+// polyline needs more than the fill's memory limit: the driver gives it an
+// empty fill after the out-of-memory line.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "support/far_cubics.h"
+#include "support/large_paths.h"
 #include "support/tess_families.h"
 #include "support/tess_glu.h"
+#include "util/vectorengine/flatten.h"
 #include "util/vectorengine/sweep_tessellator.h"
 #include "util/vectorengine/tesselator.h"
 
@@ -161,8 +173,73 @@ void add_sizes(benchmark::internal::Benchmark* b, tessfam::Family family)
             b->Arg(n);
 }
 
+enum PathKind { ZIGZAG, RANDOM_SEGMENTS, FAR_CUBICS };
+
+SegmentList make_path(PathKind kind, int n)
+{
+    switch (kind) {
+    case ZIGZAG:
+        return testsupport::zigzag_path(n, 0.01, 50);
+    case RANDOM_SEGMENTS:
+        return testsupport::random_segments_path(n, 5, 100);
+    case FAR_CUBICS:
+        break;
+    }
+    return testsupport::far_flung_cubics(n, 7);
+}
+
+void run_path(benchmark::State& state, Engine engine, PathKind kind)
+{
+    SegmentList segments = make_path(kind, static_cast<int>(state.range(0)));
+    DriverInput input;
+    flatten_path(segments, input.points, input.contours);
+    Shape shape;
+    for (std::size_t c = 0; c < input.contours.size(); c++) {
+        const std::size_t end = c + 1 < input.contours.size() ? input.contours[c + 1] : input.points.size();
+        tessfam::Contour contour;
+        for (std::size_t i = input.contours[c]; i < end; i += 3)
+            contour.push_back({static_cast<float>(input.points[i]), static_cast<float>(input.points[i + 1])});
+        shape.push_back(contour);
+    }
+    tessfam::GluTessellator glu(false);
+    std::vector<float> vertices;
+    std::vector<unsigned> starts;
+    std::size_t polygons = 0;
+    for (auto _ : state) {
+        if (engine == GLU) {
+            polygons = glu.run(shape).size();
+        } else {
+            tessellate_path(input.points, input.contours, vertices, starts);
+            polygons = starts.size();
+        }
+        benchmark::DoNotOptimize(polygons);
+    }
+    state.counters["points"] = static_cast<double>(input.points.size() / 3);
+    state.counters["polygons"] = static_cast<double>(polygons);
+}
+
+void register_paths()
+{
+    const std::vector<std::tuple<PathKind, const char*, std::vector<int>>> kinds = {
+        {ZIGZAG, "zigzag", {5000, 10000, 20000, 100000}},
+        {RANDOM_SEGMENTS, "random_segments", {1000, 2000, 3000}},
+        {FAR_CUBICS, "far_cubics", {400, 1000, 2000}},
+    };
+    for (const auto& [kind, name, sizes] : kinds) {
+        for (const auto& [engine, engineName] : {std::pair{DRIVER, "fill"}, std::pair{GLU, "glu"}}) {
+            const std::string label = std::string("path/") + name + "/" + engineName;
+            auto* b = benchmark::RegisterBenchmark(label.c_str(),
+                                                   [=](benchmark::State& s) { run_path(s, engine, kind); });
+            for (int n : sizes)
+                b->Arg(n);
+            b->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+        }
+    }
+}
+
 void register_all()
 {
+    register_paths();
     for (tessfam::Family family : tessfam::all_families()) {
         for (const auto& [engine, name] : {std::pair{SWEEP, "sweep"}, std::pair{GLU, "glu"}}) {
             for (bool boundary : {false, true}) {

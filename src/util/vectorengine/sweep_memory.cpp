@@ -44,21 +44,27 @@ void TessBucket::add_block()
     Block* block = reinterpret_cast<Block*>(raw);
     block->next = blocks;
     blocks = block;
-    char* items = raw + header;
-    for (int i = bucketSize - 1; i >= 0; i--) {
-        auto* item = reinterpret_cast<FreeItem*>(items + static_cast<unsigned>(i) * itemSize);
-        item->next = freeList;
-        freeList = item;
+    // An item still untaken in the previous block waits on the free list.
+    while (fresh != freshEnd) {
+        free(fresh);
+        fresh += itemSize;
     }
+    fresh = raw + header;
+    freshEnd = fresh + static_cast<std::size_t>(itemSize) * static_cast<unsigned>(bucketSize);
 }
 
 void* TessBucket::alloc()
 {
-    // A new block is made while the free list holds no item or only one.
-    if (!freeList || !freeList->next)
+    // A new block is made while no more than one item is left.
+    const std::size_t freshItems = static_cast<std::size_t>(freshEnd - fresh) / itemSize;
+    if (freshItems + (freeList ? 1 : 0) + (freeList && freeList->next ? 1 : 0) < 2)
         add_block();
-    FreeItem* item = freeList;
-    freeList = item->next;
+    if (FreeItem* item = freeList) {
+        freeList = item->next;
+        return item;
+    }
+    void* item = fresh;
+    fresh += itemSize;
     return item;
 }
 

@@ -35,7 +35,8 @@ void tess_delete(const TessAllocator& allocator, T* object)
 }
 
 // Fixed-size items handed out from blocks of bucketSize items; freed items go
-// to a free list, blocks go back only when the bucket is released.
+// to a free list, blocks go back only when the bucket is released. A new
+// block is taken when no more than one item is left to hand out.
 class TessBucket {
 public:
     TessBucket(const TessAllocator& allocator, unsigned itemSize, int bucketSize);
@@ -67,6 +68,10 @@ private:
     unsigned itemSize;
     int bucketSize;
     FreeItem* freeList = nullptr;
+    // Items of the newest block not yet handed out, taken in order after the
+    // free list is empty (so a new block is not written through at once).
+    char* fresh = nullptr;
+    char* freshEnd = nullptr;
     Block* blocks = nullptr;
 };
 

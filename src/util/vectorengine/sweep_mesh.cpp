@@ -10,6 +10,12 @@ void tess_splice_rings(TessHalfEdge* a, TessHalfEdge* b)
     b->Onext = aOnext;
 }
 
+void TessMesh::spliceRings(TessHalfEdge* a, TessHalfEdge* b)
+{
+    tess_loop_splice(a, b);
+    tess_splice_rings(a, b);
+}
+
 TessMesh::TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket)
     : edges(allocator, sizeof(TessEdgePair), edgeBucket), vertices(allocator, sizeof(TessVertex), vertexBucket),
       faces(allocator, sizeof(TessFace), faceBucket)
@@ -19,7 +25,6 @@ TessMesh::TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBuc
     eHead.next = eHead.prev = &eHead;
     eHead.e.Sym = &eHead.sym;
     eHead.sym.Sym = &eHead.e;
-    eHead.e.pair = eHead.sym.pair = &eHead;
 }
 
 TessHalfEdge* TessMesh::newEdge(TessEdgePair* before)
@@ -27,13 +32,13 @@ TessHalfEdge* TessMesh::newEdge(TessEdgePair* before)
     TessEdgePair* pair = edges.make<TessEdgePair>();
     TessHalfEdge* e = &pair->e;
     TessHalfEdge* sym = &pair->sym;
-    e->pair = sym->pair = pair;
     e->Sym = sym;
     sym->Sym = e;
     e->Onext = e;
     e->Lnext = sym;
     sym->Onext = sym;
     sym->Lnext = e;
+    tess_loop_make_pair(e, sym);
     pair->next = before;
     pair->prev = before->prev;
     before->prev->next = pair;
@@ -66,11 +71,7 @@ void TessMesh::attachFace(TessHalfEdge* eOrig, TessFace* before)
     f->anEdge = eOrig;
     // A face split off another keeps its side of the winding rule.
     f->inside = before->inside;
-    TessHalfEdge* e = eOrig;
-    do {
-        e->Lface = f;
-        e = e->Lnext;
-    } while (e != eOrig);
+    tess_loop_set_face(eOrig, f);
 }
 
 void TessMesh::killVertex(TessVertex* v, TessVertex* newOrg)
@@ -88,12 +89,7 @@ void TessMesh::killVertex(TessVertex* v, TessVertex* newOrg)
 
 void TessMesh::killFace(TessFace* f, TessFace* newLface)
 {
-    TessHalfEdge* eStart = f->anEdge;
-    TessHalfEdge* e = eStart;
-    do {
-        e->Lface = newLface;
-        e = e->Lnext;
-    } while (e != eStart);
+    tess_loop_set_face(f->anEdge, newLface);
     f->prev->next = f->next;
     f->next->prev = f->prev;
     faces.free(f);
@@ -101,7 +97,7 @@ void TessMesh::killFace(TessFace* f, TessFace* newLface)
 
 void TessMesh::killEdge(TessHalfEdge* e)
 {
-    TessEdgePair* pair = e->pair;
+    TessEdgePair* pair = e->pair();
     pair->prev->next = pair->next;
     pair->next->prev = pair->prev;
     edges.free(pair);
@@ -123,10 +119,10 @@ void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
     const bool joiningVertices = b->Org != a->Org;
     if (joiningVertices)
         killVertex(b->Org, a->Org);
-    const bool joiningLoops = b->Lface != a->Lface;
+    const bool joiningLoops = b->Lface() != a->Lface();
     if (joiningLoops)
-        killFace(b->Lface, a->Lface);
-    tess_splice_rings(b, a);
+        killFace(b->Lface(), a->Lface());
+    spliceRings(b, a);
     if (!joiningVertices) {
         // One origin ring became two: b's ring gets a vertex of its own.
         attachVertex(b, a->Org);
@@ -134,35 +130,35 @@ void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
     }
     if (!joiningLoops) {
         // One face ring became two: b's ring gets a face of its own.
-        attachFace(b, a->Lface);
-        a->Lface->anEdge = a;
+        attachFace(b, a->Lface());
+        a->Lface()->anEdge = a;
     }
 }
 
 void TessMesh::deleteEdge(TessHalfEdge* e)
 {
     TessHalfEdge* sym = e->Sym;
-    const bool joiningLoops = e->Lface != e->Rface();
+    const bool joiningLoops = e->Lface() != e->Rface();
     if (joiningLoops)
-        killFace(e->Lface, e->Rface());
+        killFace(e->Lface(), e->Rface());
 
     if (e->Onext == e) {
         killVertex(e->Org, nullptr);
     } else {
         e->Rface()->anEdge = e->Oprev();
         e->Org->anEdge = e->Onext;
-        tess_splice_rings(e, e->Oprev());
+        spliceRings(e, e->Oprev());
         if (!joiningLoops)
-            attachFace(e, e->Lface);
+            attachFace(e, e->Lface());
     }
 
     if (sym->Onext == sym) {
         killVertex(sym->Org, nullptr);
-        killFace(sym->Lface, nullptr);
+        killFace(sym->Lface(), nullptr);
     } else {
-        e->Lface->anEdge = sym->Oprev();
+        e->Lface()->anEdge = sym->Oprev();
         sym->Org->anEdge = sym->Onext;
-        tess_splice_rings(sym, sym->Oprev());
+        spliceRings(sym, sym->Oprev());
     }
     killEdge(e);
 }
@@ -170,22 +166,30 @@ void TessMesh::deleteEdge(TessHalfEdge* e)
 TessHalfEdge* TessMesh::addEdgeVertex(TessHalfEdge* eOrg)
 {
     TessHalfEdge* eNew = newEdge(&eHead);
-    tess_splice_rings(eNew, eOrg->Lnext);
+    spliceRings(eNew, eOrg->Lnext);
     eNew->Org = eOrg->Dst();
     attachVertex(eNew->Sym, eNew->Org);
-    eNew->Lface = eNew->Sym->Lface = eOrg->Lface;
+    // Both halves joined eOrg's loop, which keeps its face.
     return eNew;
 }
 
 TessHalfEdge* TessMesh::splitEdge(TessHalfEdge* eOrg)
 {
-    TessHalfEdge* eNew = addEdgeVertex(eOrg)->Sym;
+    // As addEdgeVertex, but the loops are set once at the end.
+    TessHalfEdge* eAdded = newEdge(&eHead);
+    tess_splice_rings(eAdded, eOrg->Lnext);
+    eAdded->Org = eOrg->Dst();
+    attachVertex(eAdded->Sym, eAdded->Org);
+    TessHalfEdge* eNew = eAdded->Sym;
     // Move eOrg's destination end from the old vertex to the new one.
     tess_splice_rings(eOrg->Sym, eOrg->Sym->Oprev());
     tess_splice_rings(eOrg->Sym, eNew);
     eOrg->Sym->Org = eNew->Org;
     eNew->Dst()->anEdge = eNew->Sym;
-    eNew->Sym->Lface = eOrg->Rface();
+    // eNew follows eOrg in its left loop, eNew->Sym comes just before
+    // eOrg->Sym in its right one.
+    tess_loop_insert_after(eOrg, eNew);
+    tess_loop_insert_before(eOrg->Sym, eNew->Sym);
     eNew->winding = eOrg->winding;
     eNew->Sym->winding = eOrg->Sym->winding;
     return eNew;
@@ -195,16 +199,17 @@ TessHalfEdge* TessMesh::connect(TessHalfEdge* eOrg, TessHalfEdge* eDst)
 {
     TessHalfEdge* eNew = newEdge(&eHead);
     TessHalfEdge* eNewSym = eNew->Sym;
-    const bool joiningLoops = eDst->Lface != eOrg->Lface;
+    const bool joiningLoops = eDst->Lface() != eOrg->Lface();
     if (joiningLoops)
-        killFace(eDst->Lface, eOrg->Lface);
-    tess_splice_rings(eNew, eOrg->Lnext);
-    tess_splice_rings(eNewSym, eDst);
+        killFace(eDst->Lface(), eOrg->Lface());
+    spliceRings(eNew, eOrg->Lnext);
+    spliceRings(eNewSym, eDst);
     eNew->Org = eOrg->Dst();
     eNewSym->Org = eDst->Org;
-    eNew->Lface = eNewSym->Lface = eOrg->Lface;
-    eOrg->Lface->anEdge = eNewSym;
+    tess_loop_set_face(eNew, eOrg->Lface());
+    tess_loop_set_face(eNewSym, eOrg->Lface());
+    eOrg->Lface()->anEdge = eNewSym;
     if (!joiningLoops)
-        attachFace(eNew, eOrg->Lface);
+        attachFace(eNew, eOrg->Lface());
     return eNew;
 }

@@ -3,6 +3,9 @@
 // (each other's Sym); around a vertex the half-edges leaving it form a ring
 // through Onext (counter-clockwise), around a face the half-edges with that
 // face on their left form a ring through Lnext (counter-clockwise).
+#include <cstdint>
+
+#include "util/vectorengine/sweep_loops.h"
 #include "util/vectorengine/sweep_memory.h"
 
 struct TessHalfEdge;
@@ -34,18 +37,26 @@ struct TessHalfEdge {
     TessHalfEdge* Onext = nullptr;
     TessHalfEdge* Lnext = nullptr;
     TessVertex* Org = nullptr;
-    TessFace* Lface = nullptr;
+    // The face on the left is found through the loop's tree (sweep_loops.h);
+    // these are the edge's two links in it.
+    std::uintptr_t loopUp = 0;
+    TessHalfEdge* loopDown = nullptr;
     TessRegion* region = nullptr; // the active region this edge bounds from above
-    TessEdgePair* pair = nullptr;
     int winding = 0;              // winding change crossing from the right face to the left
 
+    TessFace* Lface() const { return tess_loop_face(const_cast<TessHalfEdge*>(this)); }
+    TessFace* Rface() const { return Sym->Lface(); }
+    TessEdgePair* pair() const;
     TessVertex* Dst() const { return Sym->Org; }
-    TessFace* Rface() const { return Sym->Lface; }
     TessHalfEdge* Oprev() const { return Sym->Lnext; }
     TessHalfEdge* Lprev() const { return Onext->Sym; }
     TessHalfEdge* Rprev() const { return Sym->Onext; }
     TessHalfEdge* Dnext() const { return Sym->Onext->Sym; }
 };
+
+// The fill's memory (and so where a path runs out of it) follows from the
+// sizes of these records: an edge is seven pointers and its winding.
+static_assert(sizeof(TessHalfEdge) == 8 * sizeof(void*), "a half-edge is seven pointers and an int");
 
 struct TessEdgePair {
     TessHalfEdge e;
@@ -53,6 +64,13 @@ struct TessEdgePair {
     TessEdgePair* next = nullptr;
     TessEdgePair* prev = nullptr;
 };
+
+// The pair's first half is at its start.
+inline TessEdgePair* TessHalfEdge::pair() const
+{
+    const TessHalfEdge* first = this < Sym ? this : Sym;
+    return reinterpret_cast<TessEdgePair*>(const_cast<TessHalfEdge*>(first));
+}
 
 class TessMesh {
 public:
@@ -87,6 +105,8 @@ private:
     TessHalfEdge* newEdge(TessEdgePair* before);
     void attachVertex(TessHalfEdge* eOrig, TessVertex* before);
     void attachFace(TessHalfEdge* eOrig, TessFace* before);
+    // Swaps the origin rings of a and b, keeping the loop trees in step.
+    void spliceRings(TessHalfEdge* a, TessHalfEdge* b);
     void killVertex(TessVertex* v, TessVertex* newOrg);
     void killFace(TessFace* f, TessFace* newLface);
     void killEdge(TessHalfEdge* e);

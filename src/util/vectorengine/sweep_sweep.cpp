@@ -127,7 +127,7 @@ void TessSweep::fixUpperEdge(TessRegion* r, TessHalfEdge* newEdge)
 void TessSweep::finishRegion(TessRegion* r)
 {
     TessHalfEdge* e = r->eUp;
-    TessFace* f = e->Lface;
+    TessFace* f = e->Lface();
     f->inside = r->inside;
     f->anEdge = e; // the face's first edge is its rightmost upper one
     deleteRegion(r);
@@ -204,11 +204,11 @@ void TessSweep::removeDegenerateEdges()
         if (eLnext->Lnext == e) {
             // A contour of one or two edges encloses nothing.
             if (eLnext != e) {
-                if (eLnext->pair == nextPair)
+                if (eLnext->pair() == nextPair)
                     nextPair = nextPair->next;
                 mesh.deleteEdge(eLnext);
             }
-            if (e->pair == nextPair)
+            if (e->pair() == nextPair)
                 nextPair = nextPair->next;
             mesh.deleteEdge(e);
         }
@@ -481,7 +481,7 @@ bool TessSweep::checkForLeftSplice(TessRegion* up)
         regionAbove(up)->dirty = up->dirty = true;
         TessHalfEdge* e = mesh.splitEdge(eUp);
         mesh.splice(eLo->Sym, e);
-        e->Lface->inside = up->inside;
+        e->Lface()->inside = up->inside;
     } else {
         if (tess_edge_sign(eLo->Dst(), eUp->Dst(), eLo->Org) > 0)
             return false;
