@@ -9,10 +9,7 @@
 #include <string>
 #include <utility>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
-
+#include "platform/large_buffer.h"
 #include "system/fatal_error.h"
 #include "system/log_message.h"
 #include "util/vectorengine/sweep_tessellator.h"
@@ -97,23 +94,6 @@ std::uint64_t held(const TessArena& arena)
     return total;
 }
 
-// A large path's mesh is hundreds of megabytes walked in no particular
-// order: on large pages it takes a fraction of the page faults and TLB
-// misses. Only a hint; the whole 2 MB pages inside the block are affected.
-void ask_for_large_pages(unsigned char* base, std::size_t size)
-{
-#ifdef __linux__
-    const std::uintptr_t page = std::uintptr_t(2) << 20;
-    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(base) + page - 1) / page * page;
-    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(base) + size) / page * page;
-    if (end > begin)
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)base;
-    (void)size;
-#endif
-}
-
 // Adds a block of at least the given size; false when it would take the
 // arena past its limit or memory runs out.
 bool grow(TessArena& arena, std::uint64_t needed)
@@ -126,15 +106,20 @@ bool grow(TessArena& arena, std::uint64_t needed)
         size = needed;
     if (inHand + size > arena.limit || size > SIZE_MAX)
         return false;
-    TessArenaBlock block{std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[size]),
+    TessArenaBlock block{std::unique_ptr<unsigned char[], TessBlockDeleter>(
+                             static_cast<unsigned char*>(allocate_large(static_cast<std::size_t>(size)))),
                          static_cast<std::size_t>(size)};
     if (!block.base)
         return false;
-    ask_for_large_pages(block.base.get(), block.capacity);
     arena.grown.push_back(std::move(block));
     return true;
 }
 
+}
+
+void TessBlockDeleter::operator()(unsigned char* block) const
+{
+    free_large(block);
 }
 
 void* tess_arena_alloc(void* userData, unsigned size)

@@ -10,8 +10,14 @@
 #include <memory>
 #include <vector>
 
+// Grown blocks are large, walked in no particular order: they come from the
+// platform's large buffers (huge pages where the kernel gives them).
+struct TessBlockDeleter {
+    void operator()(unsigned char* block) const;
+};
+
 struct TessArenaBlock {
-    std::unique_ptr<unsigned char[]> base;
+    std::unique_ptr<unsigned char[], TessBlockDeleter> base;
     std::size_t capacity;
 };
 
