@@ -3,6 +3,7 @@
 // events, controller lanes, the tempo and a few header facts. All reading
 // happens in the constructor; unsupported or corrupt input is fatal.
 #include <cstdint>
+#include <source_location>
 #include <string>
 
 #include "util/music/notedata.h"
@@ -31,7 +32,20 @@ public:
 private:
     // Fatal unless `count` bytes can be read at `position`.
     void need(const std::uint8_t* position, std::uint32_t count) const;
+    // Fatal: `words` first and whole, then the file and `reason`. The error
+    // gives the caller's line.
+    [[noreturn]] void fail(const std::string& words, const std::string& reason,
+                           std::source_location at = std::source_location::current()) const;
+    // Where the reading is, for messages: "the event at byte 22 of track
+    // chunk 1 of 2", or "track chunk 1 of 2" between events.
+    std::string where() const;
+    // Byte offset of `position` from the start of the file.
+    std::uint64_t offset(const std::uint8_t* position) const;
 
-    const std::uint8_t* end_ = nullptr; // one past the file's last byte
-    std::string path_;                  // for messages
+    const std::uint8_t* begin_ = nullptr; // the file's first byte
+    const std::uint8_t* end_ = nullptr;   // one past the file's last byte
+    const std::uint8_t* event_ = nullptr; // start of the event being read; null between events
+    std::uint32_t chunk_ = 0;             // 1-based number of the chunk being read; 0 outside chunks
+    std::uint32_t chunkCount_ = 0;        // as the header gives it
+    std::string path_;                    // for messages
 };
