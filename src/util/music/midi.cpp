@@ -85,7 +85,7 @@ MidiFile::MidiFile(std::string path)
             const std::uint8_t* lengthField = p + 4;
             reason = "its header length is " + std::to_string(readBigEndian(&lengthField, 4)) + ", not 6";
         }
-        fail("  Unknown header info, MIDI file format not recognized\n", reason);
+        fail(__LINE__, "  Unknown header info, MIDI file format not recognized\n", reason);
     }
     p += 8;
     readBigEndian(&p, 2); // format: 0 and 1 are read alike
@@ -110,14 +110,14 @@ MidiFile::MidiFile(std::string path)
 void MidiFile::need(const std::uint8_t* position, std::uint32_t count) const
 {
     if (position > end_ || static_cast<std::uint64_t>(end_ - position) < count)
-        fail("Unexpected end of MIDI data", "the file ends inside " + where());
+        fail(__LINE__, "Unexpected end of MIDI data", "the file ends inside " + where());
 }
 
-void MidiFile::fail(const std::string& words, const std::string& reason, std::source_location at) const
+void MidiFile::fail(int line, const std::string& words, const std::string& reason) const
 {
     // Words that end a line of their own keep it; the others get one.
     const bool ownLine = !words.empty() && words.back() == '\n';
-    ::fatal_error(__FILE__, static_cast<int>(at.line()), words + (ownLine ? "" : "\n") + path_ + ": " + reason);
+    ::fatal_error(__FILE__, line, words + (ownLine ? "" : "\n") + path_ + ": " + reason);
 }
 
 std::string MidiFile::where() const
@@ -147,7 +147,7 @@ std::uint32_t MidiFile::readVarLen(const std::uint8_t** position)
         if (!(byte & 0x80))
             return value;
     }
-    fail("Found 4 bytes of delta time without a 0 MSB",
+    fail(__LINE__, "Found 4 bytes of delta time without a 0 MSB",
          "a variable-length number in " + where() + " runs on past 4 bytes");
 }
 
@@ -182,19 +182,21 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
     const std::uint8_t* p = chunk;
     event_ = nullptr;
     if (p > end_ || end_ - p < 8)
-        fail("Unexpected end of MIDI data", "its header counts " + std::to_string(chunkCount_) +
-                                                (chunkCount_ == 1 ? " track chunk" : " track chunks") +
-                                                ", but the file ends before the tag and length of " +
-                                                where() + " at byte " + std::to_string(offset(p)));
+        fail(__LINE__, "Unexpected end of MIDI data",
+             "its header counts " + std::to_string(chunkCount_) +
+                 (chunkCount_ == 1 ? " track chunk" : " track chunks") +
+                 ", but the file ends before the tag and length of " + where() + " at byte " +
+                 std::to_string(offset(p)));
     if (std::memcmp(p, "MTrk", 4) != 0)
-        fail(" Could not find track chunk header, unrecognized file format!\n",
+        fail(__LINE__, " Could not find track chunk header, unrecognized file format!\n",
              where() + " at byte " + std::to_string(offset(p)) + " starts with " + quoted_tag(p) +
                  ", not \"MTrk\"");
     p += 4;
     const std::uint32_t length = readBigEndian(&p, 4);
     if (static_cast<std::uint64_t>(end_ - p) < length)
-        fail("Unexpected end of MIDI data", where() + " at byte " + std::to_string(offset(chunk)) + " claims " +
-                                                std::to_string(length) + " bytes, more than the file holds after it");
+        fail(__LINE__, "Unexpected end of MIDI data",
+             where() + " at byte " + std::to_string(offset(chunk)) + " claims " + std::to_string(length) +
+                 " bytes, more than the file holds after it");
     const std::uint8_t* chunkEnd = p + length;
 
     std::uint8_t runningStatus = 0;
@@ -211,48 +213,43 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
         const std::uint8_t status = runningStatus;
 
         if (status == 0xF0 || status == 0xF7)
-            fail("  Got SysEx event, not supported yet, panicking!",
+            fail(__LINE__, "  Got SysEx event, not supported yet, panicking!",
                  where() + " is a SysEx event (status " + hex_byte(status) + ")");
 
         if (status == 0xFF) {
             need(p, 1);
             const std::uint8_t type = *p;
-            // Each failure names the line that calls it.
-            using Here = std::source_location;
-            const auto wrongLength = [&](const char* words, std::uint32_t length, Here at = Here::current()) {
-                fail(words, where() + " gives meta event " + hex_byte(type) + " a length of " +
-                                std::to_string(length), at);
-            };
-            const auto empty = [&](const char* words, Here at = Here::current()) {
-                fail(words, where() + " gives meta event " + hex_byte(type) + " a length of 0", at);
+            const auto badLength = [&](int line, const char* words, std::uint32_t length) {
+                fail(line, words,
+                     where() + " gives meta event " + hex_byte(type) + " a length of " + std::to_string(length));
             };
             if (const char* words = unsupported_meta(type))
-                fail(words, where() + " is meta event " + hex_byte(type) + ", which is not supported");
+                fail(__LINE__, words, where() + " is meta event " + hex_byte(type) + ", which is not supported");
             switch (type) {
             case 0x01:
                 if (!readString(text, &p))
-                    empty("Retrieving text info failed!");
+                    badLength(__LINE__, "Retrieving text info failed!", 0);
                 break;
             case 0x02:
                 if (!readString(copyright, &p))
-                    empty("Retrieving copyright info failed!");
+                    badLength(__LINE__, "Retrieving copyright info failed!", 0);
                 break;
             case 0x03:
                 if (!readString(track.name, &p))
-                    empty("Retrieving track name failed!");
+                    badLength(__LINE__, "Retrieving track name failed!", 0);
                 break;
             case 0x2F: {
                 ++p;
                 const std::uint32_t length = readVarLen(&p);
                 if (length != 0)
-                    wrongLength("Expected 0x00", length);
+                    badLength(__LINE__, "Expected 0x00", length);
                 break;
             }
             case 0x51: {
                 ++p;
                 const std::uint32_t length = readVarLen(&p);
                 if (length != 3)
-                    wrongLength("Expected 0x03", length);
+                    badLength(__LINE__, "Expected 0x03", length);
                 const std::uint32_t microseconds = readBigEndian(&p, 3);
                 if (microseconds == 0)
                     FATAL_ERROR("MIDI file " + path_ + " has a tempo of 0 microseconds per quarter note");
@@ -265,7 +262,7 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
                 ++p;
                 const std::uint32_t length = readVarLen(&p);
                 if (length != 4)
-                    wrongLength("Expected 0x04", length);
+                    badLength(__LINE__, "Expected 0x04", length);
                 need(p, 4);
                 time_sig_numerator = p[0];
                 time_sig_denominator = static_cast<std::uint8_t>(p[1] < 8 ? 1u << p[1] : 0u);
@@ -278,14 +275,14 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
                 ++p;
                 const std::uint32_t length = readVarLen(&p);
                 if (length != 2)
-                    wrongLength("Expected 0x02", length);
+                    badLength(__LINE__, "Expected 0x02", length);
                 need(p, 2);
                 key_sig_sharps = static_cast<std::int8_t>(p[0]);
                 key_sig_minor = p[1] == 1;
                 p += 2;
                 break;
             }
-            default: fail("  Unknown meta event, panicking!", where() + " is meta event " + hex_byte(type));
+            default: fail(__LINE__, "  Unknown meta event, panicking!", where() + " is meta event " + hex_byte(type));
             }
             continue;
         }
@@ -294,10 +291,11 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
         if (kind < 0x8 || kind > 0xE) {
             need(p, 1);
             const int b = *p;
-            fail("Unknown event " + std::to_string(b >> 4) + " from " + std::to_string(b) +
+            fail(__LINE__, "Unknown event " + std::to_string(b >> 4) + " from " + std::to_string(b) +
                      ", corrupt MIDI file? Panicking!",
-                 status == 0 ? where() + " has no status byte, and no earlier event in the chunk gives a running status"
-                             : where() + " has status " + hex_byte(status) + ", which is no channel, meta or SysEx event");
+                 status == 0
+                     ? where() + " has no status byte, and no earlier event in the chunk gives a running status"
+                     : where() + " has status " + hex_byte(status) + ", which is no channel, meta or SysEx event");
         }
         switch (kind) {
         case 0x8:
@@ -307,7 +305,7 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
             const std::uint8_t velocity = kind == 0x8 ? 0 : p[1];
             p += 2;
             if (key > 127)
-                fail("MIDI key " + std::to_string(key) + " out of range, corrupt MIDI file?",
+                fail(__LINE__, "MIDI key " + std::to_string(key) + " out of range, corrupt MIDI file?",
                      where() + " is a note event for key " + std::to_string(key) + "; keys run from 0 to 127");
             track.events_read++;
             Note* note = nullptr;
@@ -344,10 +342,11 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
             const std::uint8_t value = p[1];
             p += 2;
             if (controller > 127)
-                fail("MIDI controller number " + std::to_string(controller) + " above 127, corrupt MIDI file?",
+                fail(__LINE__,
+                     "MIDI controller number " + std::to_string(controller) + " above 127, corrupt MIDI file?",
                      "in " + where());
             if (value > 127)
-                fail("MIDI controller value " + std::to_string(value) + " above 127, corrupt MIDI file?",
+                fail(__LINE__, "MIDI controller value " + std::to_string(value) + " above 127, corrupt MIDI file?",
                      "in " + where());
             if (controller == 7) {
                 track.volume = value;
@@ -360,7 +359,8 @@ const std::uint8_t* MidiFile::parseTrack(const std::uint8_t* chunk, std::uint32_
             break;
         }
         case 0xC:
-            fail("MIDI_PROGRAM", where() + " is a program change (status " + hex_byte(status) + "), which is not supported");
+            fail(__LINE__, "MIDI_PROGRAM",
+                 where() + " is a program change (status " + hex_byte(status) + "), which is not supported");
         case 0xD:
             need(p, 1);
             p += 1;

@@ -3,7 +3,6 @@
 // events, controller lanes, the tempo and a few header facts. All reading
 // happens in the constructor; unsupported or corrupt input is fatal.
 #include <cstdint>
-#include <source_location>
 #include <string>
 
 #include "util/music/notedata.h"
@@ -32,10 +31,9 @@ public:
 private:
     // Fatal unless `count` bytes can be read at `position`.
     void need(const std::uint8_t* position, std::uint32_t count) const;
-    // Fatal: `words` first and whole, then the file and `reason`. The error
-    // gives the caller's line.
-    [[noreturn]] void fail(const std::string& words, const std::string& reason,
-                           std::source_location at = std::source_location::current()) const;
+    // Fatal error at `line` of this file: `words` first and whole, then the
+    // file and `reason`.
+    [[noreturn]] void fail(int line, const std::string& words, const std::string& reason) const;
     // Where the reading is, for messages: "the event at byte 22 of track
     // chunk 1 of 2", or "track chunk 1 of 2" between events.
     std::string where() const;

@@ -139,9 +139,12 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
 {
     const MidiBytes h = midiHeader(0, 1, 96);
     const auto chunk = [](const MidiBytes& e) { return midiChunk(e + kEndOfTrack); };
+    // What follows the words of a failure inside the first event.
+    const std::string ev = "\n@: the event at byte 22 of track chunk 1 of 1";
+    const std::string unsupported = ", which is not supported";
     const struct {
         MidiBytes file;
-        const char* message;
+        std::string message;
     } cases[] = {
         {h + MidiBytes{'M', 'T', 'r', 'x', 0, 0, 0, 0},
          " Could not find track chunk header, unrecognized file format!\n@: track chunk 1 of 1 at byte 14 starts with "
@@ -161,52 +164,41 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         // A later sane tempo does not excuse an earlier one.
         {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 60, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}),
          "MIDI file @ has a tempo of 1e+06 BPM, outside 1 to 1000"},
-        {h + chunk({0x00, 0xF0, 0x01, 0xF7}), "  Got SysEx event, not supported yet, panicking!\n@: the event at byte 22 of track chunk 1 of 1 is a SysEx event (status 0xF0)"},
-        {h + chunk({0x00, 0xC0, 0x05}), "MIDI_PROGRAM\n@: the event at byte 22 of track chunk 1 of 1 is a program change (status 0xC0), which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x00, 0x02, 0, 1}),
-         "MIDI_META_SEQNUM\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x00, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x04, 0x01, 'x'}),
-         "MIDI_META_INSTR_NAME\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x04, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x05, 0x01, 'x'}),
-         "MIDI_META_LYRIC\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x05, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x06, 0x01, 'x'}),
-         "MIDI_META_MARKER\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x06, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x07, 0x01, 'x'}),
-         "MIDI_META_CUE_POINT\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x07, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x20, 0x01, 0}),
-         "MIDI_META_CH_PREFIX\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x20, which is not supported"},
+        {h + chunk({0x00, 0xF0, 0x01, 0xF7}),
+         "  Got SysEx event, not supported yet, panicking!" + ev + " is a SysEx event (status 0xF0)"},
+        {h + chunk({0x00, 0xC0, 0x05}), "MIDI_PROGRAM" + ev + " is a program change (status 0xC0)" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x00, 0x02, 0, 1}), "MIDI_META_SEQNUM" + ev + " is meta event 0x00" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x04, 0x01, 'x'}), "MIDI_META_INSTR_NAME" + ev + " is meta event 0x04" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x05, 0x01, 'x'}), "MIDI_META_LYRIC" + ev + " is meta event 0x05" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x06, 0x01, 'x'}), "MIDI_META_MARKER" + ev + " is meta event 0x06" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x07, 0x01, 'x'}), "MIDI_META_CUE_POINT" + ev + " is meta event 0x07" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x20, 0x01, 0}), "MIDI_META_CH_PREFIX" + ev + " is meta event 0x20" + unsupported},
         {h + chunk({0x00, 0xFF, 0x54, 0x05, 0, 0, 0, 0, 0}),
-         "MIDI_META_SMPTE_OFFS\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x54, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x7F, 0x01, 0}),
-         "MIDI_META_CUSTOM\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x7F, which is not supported"},
-        {h + chunk({0x00, 0xFF, 0x10, 0x00}), "  Unknown meta event, panicking!\n@: the event at byte 22 of track chunk 1 of 1 is meta event 0x10"},
+         "MIDI_META_SMPTE_OFFS" + ev + " is meta event 0x54" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x7F, 0x01, 0}), "MIDI_META_CUSTOM" + ev + " is meta event 0x7F" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x10, 0x00}), "  Unknown meta event, panicking!" + ev + " is meta event 0x10"},
         {h + chunk({0x00, 0xFF, 0x01, 0x00}),
-         "Retrieving text info failed!\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x01 a length of 0"},
+         "Retrieving text info failed!" + ev + " gives meta event 0x01 a length of 0"},
         {h + chunk({0x00, 0xFF, 0x02, 0x00}),
-         "Retrieving copyright info failed!\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x02 a length of 0"},
+         "Retrieving copyright info failed!" + ev + " gives meta event 0x02 a length of 0"},
         {h + chunk({0x00, 0xFF, 0x03, 0x00}),
-         "Retrieving track name failed!\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x03 a length of 0"},
-        {h + chunk({0x00, 0xFF, 0x51, 0x02, 0, 0}),
-         "Expected 0x03\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x51 a length of 2"},
-        {h + chunk({0x00, 0xFF, 0x58, 0x03, 0, 0, 0}),
-         "Expected 0x04\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x58 a length of 3"},
-        {h + chunk({0x00, 0xFF, 0x59, 0x01, 0}),
-         "Expected 0x02\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x59 a length of 1"},
-        {h + midiChunk({0x00, 0xFF, 0x2F, 0x01, 0x00}),
-         "Expected 0x00\n@: the event at byte 22 of track chunk 1 of 1 gives meta event 0x2F a length of 1"},
+         "Retrieving track name failed!" + ev + " gives meta event 0x03 a length of 0"},
+        {h + chunk({0x00, 0xFF, 0x51, 0x02, 0, 0}), "Expected 0x03" + ev + " gives meta event 0x51 a length of 2"},
+        {h + chunk({0x00, 0xFF, 0x58, 0x03, 0, 0, 0}), "Expected 0x04" + ev + " gives meta event 0x58 a length of 3"},
+        {h + chunk({0x00, 0xFF, 0x59, 0x01, 0}), "Expected 0x02" + ev + " gives meta event 0x59 a length of 1"},
+        {h + midiChunk({0x00, 0xFF, 0x2F, 0x01, 0x00}), "Expected 0x00" + ev + " gives meta event 0x2F a length of 1"},
         {h + chunk({0xFF, 0xFF, 0xFF, 0xFF, 0x00}),
          "Found 4 bytes of delta time without a 0 MSB\n@: a variable-length number in the event at byte 22 of track "
          "chunk 1 of 1 runs on past 4 bytes"},
         {h + chunk({0x00, 0xF3, 0x01}),
-         "Unknown event 0 from 1, corrupt MIDI file? Panicking!\n@: the event at byte 22 of track chunk 1 of 1 has status 0xF3, which is no "
-         "channel, meta or SysEx event"},
+         "Unknown event 0 from 1, corrupt MIDI file? Panicking!" + ev + " has status 0xF3, which is no channel, meta "
+         "or SysEx event"},
         {h + chunk({0x00, 0xB0, 0x80, 0x01}),
          "MIDI controller number 128 above 127, corrupt MIDI file?\n@: in the event at byte 22 of track chunk 1 of 1"},
         {h + chunk({0x00, 0xB0, 0x01, 0xC8}),
          "MIDI controller value 200 above 127, corrupt MIDI file?\n@: in the event at byte 22 of track chunk 1 of 1"},
         {h + chunk({0x00, 0x90, 0x85, 0x01}),
-         "MIDI key 133 out of range, corrupt MIDI file?\n@: the event at byte 22 of track chunk 1 of 1 is a note event for key 133; keys run "
-         "from 0 to 127"},
+         "MIDI key 133 out of range, corrupt MIDI file?" + ev + " is a note event for key 133; keys run from 0 to 127"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(load(c.file), withPath(c.message, dir / "song.mid"));
@@ -280,8 +272,9 @@ TEST_F(MidiReaderDeathTest, CutAndMalformedFilesNameTheFileAndTheFault)
         const std::string out = testing::internal::GetCapturedStdout();
         const std::size_t at = out.rfind("ERROR: ");
         EXPECT_NE(at, std::string::npos) << out;
-        if (at != std::string::npos)
+        if (at != std::string::npos) {
             EXPECT_EQ(out.substr(at + 31), message + "\n");  // after the stamp
+        }
     }
 }
 
