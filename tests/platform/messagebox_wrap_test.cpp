@@ -15,6 +15,15 @@ int columns(std::string_view s)
     return static_cast<int>(utf8_characters(s));
 }
 
+// `n` times the two-byte character e acute.
+std::string e(int n)
+{
+    std::string s;
+    while (n-- > 0)
+        s += "\u00e9";
+    return s;
+}
+
 TEST(WrapLines, BreaksOnlyWhatIsTooWide)
 {
     const struct {
@@ -34,8 +43,7 @@ TEST(WrapLines, BreaksOnlyWhatIsTooWide)
         {"leading blanks kept", "  Unknown header info", "  Unknown\nheader\ninfo"},
         {"leading blanks stay with their word", "    abcdefghijkl", "    abcdef\nghijkl"},
         {"blanks past the end dropped", "abcdefghij    ", "abcdefghij"},
-        {"a UTF-8 character counts once and is never split", "\u00e9\u00e9\u00e9\u00e9\u00e9 \u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9",
-         "\u00e9\u00e9\u00e9\u00e9\u00e9\n\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\n\u00e9"},
+        {"a UTF-8 character counts once and is never split", e(5) + " " + e(11), e(5) + "\n" + e(10) + "\n" + e(1)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(wrap_lines(c.text, 10, columns), c.wrapped) << c.name;
