@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/messagebox_fltk.h"
+#include "platform/messagebox_wrap.h"
 #include "platform/window_internal.h"
 
 namespace {
@@ -20,6 +21,11 @@ MessageBoxPath& first_path()
     static MessageBoxPath p;
     return p;
 }
+
+// The window library's X11 box writes in a fixed font 7 pixels wide a
+// character (measured: SDL 2.26 with the core fonts of xfonts-base) and adds
+// 15 pixels of margin on either side.
+constexpr int kSdlCharacterWidth = 7;
 
 bool with_cancel(UINT type)
 {
@@ -45,10 +51,16 @@ bool show_sdl_message_box(const char* text, const char* caption, UINT type, int*
     else if ((type & 0xF0) == MB_ICONWARNING)
         flags = SDL_MESSAGEBOX_WARNING;
 
+    // The box takes the width of its longest line. Its caption is the
+    // window's title, which does not size the box (a window manager clips a
+    // long title to the frame).
+    const std::string lines = wrap_lines(text, kMessageBoxTextWidth, [](std::string_view s) {
+        return kSdlCharacterWidth * static_cast<int>(utf8_characters(s));
+    });
     SDL_MessageBoxData data{};
     data.flags = flags;
     data.title = caption;
-    data.message = text;
+    data.message = lines.c_str();
     data.numbuttons = withCancel ? 2 : 1;
     data.buttons = buttons;
 

@@ -4,9 +4,13 @@
 
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 
+#include <cmath>
+
 #include "platform/messagebox.h"
+#include "platform/messagebox_wrap.h"
 
 bool show_fltk_message_box(const char* text, const char* caption, UINT type, int* answer,
                            std::string* why)
@@ -21,6 +25,13 @@ bool show_fltk_message_box(const char* text, const char* caption, UINT type, int
         }
         fl_open_display(display);
     }
+    // The box takes the width of its longest line, measured in the box's
+    // font. Its caption is the window's title, which does not size the box.
+    fl_font(fl_message_font_, fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE);
+    const std::string lines = wrap_lines(text, kMessageBoxTextWidth, [](std::string_view s) {
+        return static_cast<int>(std::ceil(fl_width(s.data(), static_cast<int>(s.size()))));
+    });
+    text = lines.c_str();
     fl_message_title(caption);
     if ((type & 0xF) == MB_OKCANCEL) {
         // Button 0 answers Escape and the close box as well.

@@ -31,7 +31,19 @@ public:
 private:
     // Fatal unless `count` bytes can be read at `position`.
     void need(const std::uint8_t* position, std::uint32_t count) const;
+    // Fatal error at `line` of this file: `words` first and whole, then the
+    // file and `reason`.
+    [[noreturn]] void fail(int line, const std::string& words, const std::string& reason) const;
+    // Where the reading is, for messages: "the event at byte 22 of track
+    // chunk 1 of 2", or "track chunk 1 of 2" between events.
+    std::string where() const;
+    // Byte offset of `position` from the start of the file.
+    std::uint64_t offset(const std::uint8_t* position) const;
 
-    const std::uint8_t* end_ = nullptr; // one past the file's last byte
-    std::string path_;                  // for messages
+    const std::uint8_t* begin_ = nullptr; // the file's first byte
+    const std::uint8_t* end_ = nullptr;   // one past the file's last byte
+    const std::uint8_t* event_ = nullptr; // start of the event being read; null between events
+    std::uint32_t chunk_ = 0;             // 1-based number of the chunk being read; 0 outside chunks
+    std::uint32_t chunkCount_ = 0;        // as the header gives it
+    std::string path_;                    // for messages
 };

@@ -1,14 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "midi_bytes.h"
 #include "music_test_util.h"
+#include "platform/messagebox.h"
 #include "util/music/midi.h"
 
 namespace {
+
+// `message` with its '@' replaced by the file's path.
+std::string withPath(std::string message, const std::string& path)
+{
+    if (const std::size_t at = message.find('@'); at != std::string::npos)
+        message.replace(at, 1, path);
+    return message;
+}
 
 class MidiReader : public ::testing::Test {
 protected:
@@ -129,13 +139,19 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
 {
     const MidiBytes h = midiHeader(0, 1, 96);
     const auto chunk = [](const MidiBytes& e) { return midiChunk(e + kEndOfTrack); };
+    // What follows the words of a failure inside the first event.
+    const std::string ev = "\n@: the event at byte 22 of track chunk 1 of 1";
+    const std::string unsupported = ", which is not supported";
     const struct {
         MidiBytes file;
-        const char* message;
+        std::string message;
     } cases[] = {
-        {{'M', 'T', 'h', 'd', 0, 0, 0, 7, 0, 0, 0, 1, 0, 96}, "  Unknown header info, MIDI file format not recognized\n"},
-        {{'R', 'I', 'F', 'F'}, "  Unknown header info, MIDI file format not recognized\n"},
-        {h + MidiBytes{'M', 'T', 'r', 'x', 0, 0, 0, 0}, " Could not find track chunk header, unrecognized file format!\n"},
+        {h + MidiBytes{'M', 'T', 'r', 'x', 0, 0, 0, 0},
+         " Could not find track chunk header, unrecognized file format!\n@: track chunk 1 of 1 at byte 14 starts with "
+         "\"MTrx\", not \"MTrk\""},
+        {midiHeader(0, 2, 96) + chunk({}) + MidiBytes{0x4D, 0x54, 0x01, 0x6B, 0, 0, 0, 0},
+         " Could not find track chunk header, unrecognized file format!\n@: track chunk 2 of 2 at byte 26 starts with "
+         "0x4D 0x54 0x01 0x6B, not \"MTrk\""},
         {midiHeader(0, 1, 0) + chunk({}), "MIDI time division is 0\n@: its header gives 0 ticks per quarter note"},
         {midiHeader(0, 1, 0xE728) + chunk({}),
          "SMPTE time division is not supported\n@: its header counts time in SMPTE frames (0xE728), not in ticks per "
@@ -148,44 +164,118 @@ TEST_F(MidiReader, RefusesBadFilesWithAClearMessage)
         // A later sane tempo does not excuse an earlier one.
         {h + chunk({0x00, 0xFF, 0x51, 0x03, 0, 0, 60, 0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}),
          "MIDI file @ has a tempo of 1e+06 BPM, outside 1 to 1000"},
-        {h + chunk({0x00, 0xF0, 0x01, 0xF7}), "  Got SysEx event, not supported yet, panicking!"},
-        {h + chunk({0x00, 0xC0, 0x05}), "MIDI_PROGRAM"},
-        {h + chunk({0x00, 0xFF, 0x00, 0x02, 0, 1}), "MIDI_META_SEQNUM"},
-        {h + chunk({0x00, 0xFF, 0x04, 0x01, 'x'}), "MIDI_META_INSTR_NAME"},
-        {h + chunk({0x00, 0xFF, 0x05, 0x01, 'x'}), "MIDI_META_LYRIC"},
-        {h + chunk({0x00, 0xFF, 0x06, 0x01, 'x'}), "MIDI_META_MARKER"},
-        {h + chunk({0x00, 0xFF, 0x07, 0x01, 'x'}), "MIDI_META_CUE_POINT"},
-        {h + chunk({0x00, 0xFF, 0x20, 0x01, 0}), "MIDI_META_CH_PREFIX"},
-        {h + chunk({0x00, 0xFF, 0x54, 0x05, 0, 0, 0, 0, 0}), "MIDI_META_SMPTE_OFFS"},
-        {h + chunk({0x00, 0xFF, 0x7F, 0x01, 0}), "MIDI_META_CUSTOM"},
-        {h + chunk({0x00, 0xFF, 0x10, 0x00}), "  Unknown meta event, panicking!"},
-        {h + chunk({0x00, 0xFF, 0x01, 0x00}), "Retrieving text info failed!"},
-        {h + chunk({0x00, 0xFF, 0x02, 0x00}), "Retrieving copyright info failed!"},
-        {h + chunk({0x00, 0xFF, 0x03, 0x00}), "Retrieving track name failed!"},
-        {h + chunk({0x00, 0xFF, 0x51, 0x02, 0, 0}), "Expected 0x03"},
-        {h + chunk({0x00, 0xFF, 0x58, 0x03, 0, 0, 0}), "Expected 0x04"},
-        {h + chunk({0x00, 0xFF, 0x59, 0x01, 0}), "Expected 0x02"},
-        {h + midiChunk({0x00, 0xFF, 0x2F, 0x01, 0x00}), "Expected 0x00"},
-        {h + chunk({0xFF, 0xFF, 0xFF, 0xFF, 0x00}), "Found 4 bytes of delta time without a 0 MSB"},
-        {h + chunk({0x00, 0x3C, 0x40}), "Unknown event 3 from 60, corrupt MIDI file? Panicking!"},
-        {h + chunk({0x00, 0xF3, 0x01}), "Unknown event 0 from 1, corrupt MIDI file? Panicking!"},
-        {h + chunk({0x00, 0xB0, 0x80, 0x01}), "MIDI controller number 128 above 127, corrupt MIDI file?"},
-        {h + chunk({0x00, 0xB0, 0x01, 0xC8}), "MIDI controller value 200 above 127, corrupt MIDI file?"},
-        {h + chunk({0x00, 0x90, 0x85, 0x01}), "MIDI key 133 out of range, corrupt MIDI file?"},
-        // Truncated and inconsistent files never read past their bytes.
-        {h + MidiBytes{'M', 'T', 'r', 'k', 0, 0, 0, 40, 0x00, 0x90}, "Unexpected end of MIDI data"},
-        {midiHeader(0, 2, 96) + chunk({}), "Unexpected end of MIDI data"},
-        {h + midiChunk({0x00, 0x90}), "Unexpected end of MIDI data"},
-        {h + midiChunk({0x00, 0xFF, 0x03, 0x7F, 'a'}), "Unexpected end of MIDI data"},
-        {MidiBytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0}, "  Unknown header info, MIDI file format not recognized\n"},
+        {h + chunk({0x00, 0xF0, 0x01, 0xF7}),
+         "  Got SysEx event, not supported yet, panicking!" + ev + " is a SysEx event (status 0xF0)"},
+        {h + chunk({0x00, 0xC0, 0x05}), "MIDI_PROGRAM" + ev + " is a program change (status 0xC0)" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x00, 0x02, 0, 1}), "MIDI_META_SEQNUM" + ev + " is meta event 0x00" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x04, 0x01, 'x'}), "MIDI_META_INSTR_NAME" + ev + " is meta event 0x04" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x05, 0x01, 'x'}), "MIDI_META_LYRIC" + ev + " is meta event 0x05" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x06, 0x01, 'x'}), "MIDI_META_MARKER" + ev + " is meta event 0x06" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x07, 0x01, 'x'}), "MIDI_META_CUE_POINT" + ev + " is meta event 0x07" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x20, 0x01, 0}), "MIDI_META_CH_PREFIX" + ev + " is meta event 0x20" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x54, 0x05, 0, 0, 0, 0, 0}),
+         "MIDI_META_SMPTE_OFFS" + ev + " is meta event 0x54" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x7F, 0x01, 0}), "MIDI_META_CUSTOM" + ev + " is meta event 0x7F" + unsupported},
+        {h + chunk({0x00, 0xFF, 0x10, 0x00}), "  Unknown meta event, panicking!" + ev + " is meta event 0x10"},
+        {h + chunk({0x00, 0xFF, 0x01, 0x00}),
+         "Retrieving text info failed!" + ev + " gives meta event 0x01 a length of 0"},
+        {h + chunk({0x00, 0xFF, 0x02, 0x00}),
+         "Retrieving copyright info failed!" + ev + " gives meta event 0x02 a length of 0"},
+        {h + chunk({0x00, 0xFF, 0x03, 0x00}),
+         "Retrieving track name failed!" + ev + " gives meta event 0x03 a length of 0"},
+        {h + chunk({0x00, 0xFF, 0x51, 0x02, 0, 0}), "Expected 0x03" + ev + " gives meta event 0x51 a length of 2"},
+        {h + chunk({0x00, 0xFF, 0x58, 0x03, 0, 0, 0}), "Expected 0x04" + ev + " gives meta event 0x58 a length of 3"},
+        {h + chunk({0x00, 0xFF, 0x59, 0x01, 0}), "Expected 0x02" + ev + " gives meta event 0x59 a length of 1"},
+        {h + midiChunk({0x00, 0xFF, 0x2F, 0x01, 0x00}), "Expected 0x00" + ev + " gives meta event 0x2F a length of 1"},
+        {h + chunk({0xFF, 0xFF, 0xFF, 0xFF, 0x00}),
+         "Found 4 bytes of delta time without a 0 MSB\n@: a variable-length number in the event at byte 22 of track "
+         "chunk 1 of 1 runs on past 4 bytes"},
+        {h + chunk({0x00, 0xF3, 0x01}),
+         "Unknown event 0 from 1, corrupt MIDI file? Panicking!" + ev + " has status 0xF3, which is no channel, meta "
+         "or SysEx event"},
+        {h + chunk({0x00, 0xB0, 0x80, 0x01}),
+         "MIDI controller number 128 above 127, corrupt MIDI file?\n@: in the event at byte 22 of track chunk 1 of 1"},
+        {h + chunk({0x00, 0xB0, 0x01, 0xC8}),
+         "MIDI controller value 200 above 127, corrupt MIDI file?\n@: in the event at byte 22 of track chunk 1 of 1"},
+        {h + chunk({0x00, 0x90, 0x85, 0x01}),
+         "MIDI key 133 out of range, corrupt MIDI file?" + ev + " is a note event for key 133; keys run from 0 to 127"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(load(c.file), withPath(c.message, dir / "song.mid"));
+    EXPECT_EQ(fatalMessage([&] { MidiFile missing(dir / "none.mid"); }), "Could not read MIDI file " + (dir / "none.mid"));
+}
+
+// Cut and malformed files, through the real fatal-error path: the box (its
+// text is the caption, an empty line and the message) and the "ERROR: " line
+// carry the whole message, the reader's own words first, then the file and
+// what is wrong with it, and the process ends with exit code 1.
+using MidiReaderDeathTest = MidiReader;
+
+TEST_F(MidiReaderDeathTest, CutAndMalformedFilesNameTheFileAndTheFault)
+{
+    const MidiBytes h = midiHeader(0, 1, 96);
+    const auto chunk = [](const MidiBytes& e) { return midiChunk(e + kEndOfTrack); };
+    const std::string cut = "Unexpected end of MIDI data\n@: ";
+    const std::string header = "  Unknown header info, MIDI file format not recognized\n@: ";
+    const std::string noStatus = "Unknown event 3 from 60, corrupt MIDI file? Panicking!\n@: the event at byte ";
+    const struct {
+        const char* name;
+        MidiBytes file;
+        std::string message;
+    } cases[] = {
+        {"a track cut inside an event", h + midiChunk({0x00, 0x90}),
+         cut + "the file ends inside the event at byte 22 of track chunk 1 of 1"},
+        {"a track cut inside a text", h + midiChunk({0x00, 0xFF, 0x03, 0x7F, 'a'}),
+         cut + "the file ends inside the event at byte 22 of track chunk 1 of 1"},
+        {"a track cut after a delta time", h + midiChunk({0x00, 0x90, 0x3C, 0x40, 0x81}),
+         cut + "the file ends inside the event at byte 26 of track chunk 1 of 1"},
+        {"a header counting more tracks than the file holds", midiHeader(1, 3, 96) + chunk({}) + chunk({}),
+         cut + "its header counts 3 track chunks, but the file ends before the tag and length of track chunk 3 of 3 "
+               "at byte 38"},
+        {"a chunk cut inside its length", h + MidiBytes{'M', 'T', 'r', 'k', 0, 0},
+         cut + "its header counts 1 track chunk, but the file ends before the tag and length of track chunk 1 of 1 "
+               "at byte 14"},
+        {"a chunk length past the end", h + MidiBytes{'M', 'T', 'r', 'k', 0, 0, 0, 40, 0x00, 0x90},
+         cut + "track chunk 1 of 1 at byte 14 claims 40 bytes, more than the file holds after it"},
+        {"a header of length 7", {'M', 'T', 'h', 'd', 0, 0, 0, 7, 0, 0, 0, 1, 0, 96},
+         header + "its header length is 7, not 6"},
+        {"another file format", {'R', 'I', 'F', 'F'}, header + "it does not start with the header tag \"MThd\""},
+        {"a cut header", {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0}, header + "it ends inside its 14-byte header"},
+        {"running status with no status byte before it", h + chunk({0x00, 0x3C, 0x40}),
+         noStatus + "22 of track chunk 1 of 1 has no status byte, and no earlier event in the chunk gives a running "
+                    "status"},
+        {"running status carried into the next chunk", midiHeader(1, 2, 96) + chunk({0x00, 0x90, 0x3C, 0x40}) +
+                                                           chunk({0x00, 0x3C, 0x00}),
+         noStatus + "38 of track chunk 2 of 2 has no status byte, and no earlier event in the chunk gives a running "
+                    "status"},
     };
     for (const auto& c : cases) {
-        std::string want = c.message;
-        if (const std::size_t at = want.find('@'); at != std::string::npos)
-            want.replace(at, 1, dir / "song.mid");
-        EXPECT_EQ(load(c.file), want);
+        SCOPED_TRACE(c.name);
+        const std::string path = write(c.file);
+        const std::string message = withPath(c.message, path);
+        testing::internal::CaptureStdout();
+        EXPECT_EXIT(
+            {
+                set_fatal_error_throws(false);
+                set_message_box_responder([&](const char* text, const char* caption, UINT) {
+                    const std::string from = "Error in file src\\util\\music\\midi.cpp:";
+                    if (std::string(caption).rfind(from, 0) != 0 || text != std::string(caption) + "\n\n" + message) {
+                        std::fprintf(stderr, "caption: %s\ntext: %s\n", caption, text);
+                        std::_Exit(3);
+                    }
+                    return IDOK;
+                });
+                std::fflush(stdout);
+                MidiFile file(path);
+            },
+            testing::ExitedWithCode(1), "");
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::size_t at = out.rfind("ERROR: ");
+        EXPECT_NE(at, std::string::npos) << out;
+        if (at != std::string::npos) {
+            EXPECT_EQ(out.substr(at + 31), message + "\n");  // after the stamp
+        }
     }
-    EXPECT_EQ(fatalMessage([&] { MidiFile missing(dir / "none.mid"); }), "Could not read MIDI file " + (dir / "none.mid"));
 }
 
 // The packed data file serves bytes as they were recorded, which need not end

@@ -1,0 +1,24 @@
+#pragma once
+// Line breaking for message boxes. Both boxes size themselves to the longest
+// line of their text, so one long line (a message naming two long paths)
+// makes a box wider than the screen; breaking the lines keeps it on screen.
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The widest line of text a box gets, in pixels: with the margins and icon
+// of either box it stays within a 1024-pixel-wide screen.
+constexpr int kMessageBoxTextWidth = 840;
+
+// The width of a piece of text in pixels, as the box will draw it.
+using TextWidth = std::function<int(std::string_view)>;
+
+// `text` with every line wider than `maxWidth` broken: at the last blank
+// that fits (the blanks at the break are dropped), or, when no blank fits,
+// inside the word, at the last character that fits (at least one character
+// per line). A UTF-8 sequence is never split. Line breaks already in the
+// text stay, and so do the blanks a line starts with.
+std::string wrap_lines(const std::string& text, int maxWidth, const TextWidth& width);
+
+// UTF-8 characters in `text`.
+std::size_t utf8_characters(std::string_view text);

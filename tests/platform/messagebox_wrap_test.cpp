@@ -1,0 +1,85 @@
+// Line breaking of message-box text: lines wider than the box allows break
+// at a blank, or inside a word that has none; everything else stays as given.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "platform/messagebox_wrap.h"
+
+namespace {
+
+// One pixel a character, so widths read as columns.
+int columns(std::string_view s)
+{
+    return static_cast<int>(utf8_characters(s));
+}
+
+// `n` times the two-byte character e acute.
+std::string e(int n)
+{
+    std::string s;
+    while (n-- > 0)
+        s += "\u00e9";
+    return s;
+}
+
+TEST(WrapLines, BreaksOnlyWhatIsTooWide)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        std::string wrapped;
+    } cases[] = {
+        {"short text", "Short", "Short"},
+        {"exactly the width", "0123456789", "0123456789"},
+        {"empty text", "", ""},
+        {"at the last blank that fits", "one two three four", "one two\nthree four"},
+        {"at a blank just past the width", "0123456789 abc", "0123456789\nabc"},
+        {"every blank at the break dropped", "one two   three", "one two\nthree"},
+        {"a word longer than a line", "abcdefghijklmnopqrstuvwxyz", "abcdefghij\nklmnopqrst\nuvwxyz"},
+        {"a long word after a short one", "see abcdefghijklmnop", "see\nabcdefghij\nklmnop"},
+        {"line breaks kept", "caption\n\nline one two three\n", "caption\n\nline one\ntwo three\n"},
+        {"leading blanks kept", "  Unknown header info", "  Unknown\nheader\ninfo"},
+        {"leading blanks stay with their word", "    abcdefghijkl", "    abcdef\nghijkl"},
+        {"blanks past the end dropped", "abcdefghij    ", "abcdefghij"},
+        {"a UTF-8 character counts once and is never split", e(5) + " " + e(11), e(5) + "\n" + e(10) + "\n" + e(1)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(wrap_lines(c.text, 10, columns), c.wrapped) << c.name;
+}
+
+TEST(WrapLines, MeasuresWhatTheBoxDraws)
+{
+    // A wide glyph takes two pixels: the break comes after fewer of them.
+    const auto wideW = [](std::string_view s) {
+        int w = 0;
+        for (char c : s)
+            w += c == 'W' ? 2 : 1;
+        return w;
+    };
+    EXPECT_EQ(wrap_lines("WWWWWWWWWWWW", 10, wideW), "WWWWW\nWWWWW\nWW");
+    EXPECT_EQ(wrap_lines("WWWW iiii", 10, wideW), "WWWW\niiii");
+    // A single character wider than the line still makes progress.
+    EXPECT_EQ(wrap_lines("WWW", 1, wideW), "W\nW\nW");
+}
+
+TEST(WrapLines, SkyBoxFaceSizeMessageFitsTheWindowLibrarysBox)
+{
+    // The fatal error's box text: caption, an empty line, the message. The
+    // window library's box draws 7 pixels a character.
+    const std::string faces = "data/effects/skybox/spacescape_desat_nebula_complex/desat_nebula_complex_";
+    const std::string head = "Error in file src\\util\\texture\\texturecube.cpp:66\n\n"
+                             "Failed assert width == tex_array[i].get_width()\n";
+    const std::string text = head + faces + "up.png is 512x512, " + faces +
+                             "left.png is 256x256: every face of a cube map must have the first face's size";
+    const auto sevenPixels = [](std::string_view s) { return 7 * static_cast<int>(utf8_characters(s)); };
+    const std::string wrapped = wrap_lines(text, kMessageBoxTextWidth, sevenPixels);
+    EXPECT_EQ(wrapped, head + faces + "up.png is 512x512,\n" + faces +
+                           "left.png is 256x256: every face of a cube map\nmust have the first face's size");
+    std::istringstream lines(wrapped);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(sevenPixels(line), kMessageBoxTextWidth) << line;
+}
+
+} // namespace
