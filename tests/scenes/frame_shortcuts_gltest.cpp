@@ -164,7 +164,7 @@ TEST_F(FrameShortcuts, ModulatorsBeforeADepthTestedSceneIsUnchanged)
         {"a depth-tested scene, Modulators, a depth-tested scene", nearScene, modulators, farScene},
         {"a depth-tested scene, Modulators", nearScene, modulators, -1},
     };
-    // Over the show's fade in, where the timeline draws Modulators.
+    // TextRibbons with Modulators in the timeline, with the blur.
     const float t = 136.2f;
     for (const Case& c : cases) {
         scenetest::set_track(manager->music, "ActiveScene1st", c.first);
@@ -257,7 +257,8 @@ TEST_F(FrameShortcuts, RadialBlurFramesAreUnchanged)
         {"strength 1", {{"ppRadblurStrength", 1.0f}}},
         {"strength over 1", {{"ppRadblurStrength", 3.0f}}},
         {"radial blur last", {{"ppFilm", -1}, {"ppFade", -1}, {"ppBlur", -1}, {"ppDither", -1}}, true},
-        // The fade at 0 after it is left out of a chain of one pass only.
+        // A fade at 0 after it stays: a last copy is left out only when it
+        // is the only filter.
         {"radial blur, then a fade at 0", {{"ppFade", 4}, {"ppFadeValue", 0.0f}}, true},
         {"radial blur, then a fade at -0", {{"ppFadeValue", -0.0f}}, true},
         {"black picture", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
@@ -302,7 +303,8 @@ TEST_F(FrameShortcuts, BlurFramesAreUnchanged)
         {"negative scale", {{"ppBlurScale", -2.0f}}},
         {"wide scale", {{"ppBlurScale", 40.0f}}},
         {"blur last", {{"ppBlurScale", 2.0f}, {"ppFilm", -1}, {"ppFade", -1}, {"ppRadblur", -1}, {"ppDither", -1}}},
-        // The fade at 0 after it is left out of a chain of one pass only.
+        // A fade at 0 after it stays: a last copy is left out only when it
+        // is the only filter.
         {"blur, then a fade at 0", {{"ppFade", 2}, {"ppFadeValue", 0.0f}}},
         {"blur first of two", {{"ppFilm", 3}}},
         {"black picture", {{"ActiveScene1st", -1}, {"ActiveScene2nd", -1}, {"ActiveScene3rd", -1}}},
@@ -390,8 +392,9 @@ TEST_F(FrameShortcuts, CompositingVariantsAreUnchanged)
 // tunnel, the open tree) and after the blur at the cuts into the floor, the
 // particle ball, the cubes, the droplets and the outro's tunnel (the film
 // off): each filter draws into a framebuffer there, the fade's copy is
-// kept. At 1366 x 768, moments where the flat-block map's blocks meet
-// edges of the ball tree's, the fireworks' and the tunnel's pictures.
+// kept. At 1366 x 768 (a view one pixel narrower than the window, where the
+// fade stays), moments where a flat-block map that looks at only part of
+// each 8x8 block changes the picture.
 TEST_F(Production1FrameShortcuts, BlurredFramesAreUnchanged)
 {
     struct Case {
