@@ -363,17 +363,22 @@ void SceneManager::run()
 
 void SceneManager::leaveOutCopies(std::vector<std::pair<int, float>>* passes) const
 {
-    // A pass that copies the picture as it is changes no pixel: the next
-    // pass reads the same picture, or the picture goes to the view without
-    // a filter. Only the last pass draws into the view; one that takes the
-    // place of a copy there must see the same window coordinates as in a
-    // framebuffer (grain and scan lines follow them), so a last copy stays
-    // when the view is letterboxed.
+    // A pass that copies the picture as it is changes no pixel when the next
+    // pass reads the same picture from the framebuffer before it. A last
+    // copy stays wherever leaving it out would make another pass draw into
+    // the window in its place: a filter drawn into the window need not give
+    // the bytes it gives in a framebuffer (one step apart in places on some
+    // renderers), and grain and scan lines follow window coordinates. It is
+    // left out only when it is the only pass (the picture then goes to the
+    // view through the plain copy) and the view fills the window.
     const bool viewAtOrigin = windowWidth == viewWidth && windowHeight == viewHeight;
     std::vector<std::pair<int, float>> kept;
     for (std::size_t k = 0; k < passes->size(); ++k) {
         const bool last = k + 1 == passes->size();
-        if (effects[(*passes)[k].first]->leaves_picture_unchanged() && (viewAtOrigin || !last))
+        const bool copy = effects[(*passes)[k].first]->leaves_picture_unchanged();
+        // Every pass kept so far draws something: a last copy after one of
+        // them stays.
+        if (copy && (!last || (kept.empty() && viewAtOrigin)))
             continue;
         kept.push_back((*passes)[k]);
     }

@@ -87,14 +87,24 @@ SceneManager* make_scene_manager(int width, int height, bool dump, const std::st
 
 SceneManager* start_compiled_show(int width, int height)
 {
-    const int production = VelmoSystem::sceneSet;
+    return start_show(VelmoSystem::sceneSet, VELMO_BINARY_DIR, width, height);
+}
+
+SceneManager* start_show(int production, const char* folder, int width, int height)
+{
+    const int compiled = VelmoSystem::sceneSet;
     use_scene_settings(width, height, false, "", "");
     VelmoSystem::sceneSet = production;
     selectSceneSet();
-    EXPECT_EQ(chdir(VELMO_BINARY_DIR), 0);
-    set_datafile_mode(DataFileMode::Read);
-    read_datafile(VelmoSystem::dataFileName);
+    EXPECT_EQ(chdir(folder), 0);
+    if (datafile_read) {
+        set_datafile_mode(DataFileMode::Off);
+    } else {
+        set_datafile_mode(DataFileMode::Read);
+        read_datafile(VelmoSystem::dataFileName);
+    }
     SceneManager* manager = new SceneManager();
+    VelmoSystem::sceneSet = compiled;
     manager->start();
     manager->music->togglePause();
     return manager;

@@ -54,6 +54,12 @@ void use_scene_settings(int width, int height, bool dump, const std::string& mus
 // it: settings for a window of width x height, the packed data file read
 // from the build folder, the clock paused (it moves only when placed).
 SceneManager* start_compiled_show(int width, int height);
+// The same for production `production` from its run folder (its data.vlm;
+// VELMO_PRODUCTION<n>_DIR for a production other than the build's). The pack
+// is read once per process: a later show reads its run folder's loose files,
+// which hold the same content. The compiled-in production stays the
+// build's.
+SceneManager* start_show(int production, const char* folder, int width, int height);
 
 // Sets the track's value (one held key at row 0) in the music object.
 void set_track(Music* music, const std::string& name, float value);
