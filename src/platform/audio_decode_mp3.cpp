@@ -349,24 +349,24 @@ bool frameShownWhole(const std::uint8_t* data, const Layout& layout, std::size_t
     // the next one's end.
     std::vector<std::uint8_t> bytes(data + layout.offsets[start],
                                     data + layout.offsets[std::min(frame + 3, frames - 1)]);
-    std::vector<std::int16_t> samples[2];
-    for (std::vector<std::int16_t>& decoded : samples) {
+    const auto decode = [&](std::vector<std::int16_t>& decoded) {
         Decoder decoder = openDecoder();
         decoded.resize(values);
-        if (!decoder || mpg123_feed(decoder.get(), bytes.data(), bytes.size()) != MPG123_OK ||
-            !readExactly(decoder.get(), decoded.data(), decoded.size()))
-            return false;
-        // The loudest gain for the second decode.
-        const std::size_t body = layout.offsets[frame] - layout.offsets[start] + 4;
-        const std::size_t sideInfo = body + ((bytes[body - 3] & 1) ? 0 : 2);
-        const std::size_t granule = (layout.silentGranules[frame] & 2) ? 0 : 1;
-        for (std::size_t channel = 0; channel < 2; ++channel) {
-            const std::size_t at = kGranuleInfoAt + (2 * granule + channel) * kGranuleInfoBits + kGlobalGainAt;
-            for (std::size_t bit = at; bit < at + kGlobalGainBits; ++bit)
-                bytes[sideInfo + bit / 8] |= static_cast<std::uint8_t>(0x80u >> (bit % 8));
-        }
+        return decoder && mpg123_feed(decoder.get(), bytes.data(), bytes.size()) == MPG123_OK &&
+               readExactly(decoder.get(), decoded.data(), decoded.size());
+    };
+    std::vector<std::int16_t> asTheyAre, loudest;
+    if (!decode(asTheyAre))
+        return false;
+    const std::size_t body = layout.offsets[frame] - layout.offsets[start] + 4;
+    const std::size_t sideInfo = body + ((bytes[body - 3] & 1) ? 0 : 2);
+    const std::size_t granule = (layout.silentGranules[frame] & 2) ? 0 : 1;
+    for (std::size_t channel = 0; channel < 2; ++channel) {
+        const std::size_t at = kGranuleInfoAt + (2 * granule + channel) * kGranuleInfoBits + kGlobalGainAt;
+        for (std::size_t bit = at; bit < at + kGlobalGainBits; ++bit)
+            bytes[sideInfo + bit / 8] |= static_cast<std::uint8_t>(0x80u >> (bit % 8));
     }
-    return samples[0] != samples[1];
+    return decode(loudest) && asTheyAre != loudest;
 }
 
 // The first frame from `first` up to `end` that the decoder may have cut
