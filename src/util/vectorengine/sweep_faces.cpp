@@ -96,8 +96,9 @@ void tess_merge_convex_faces(TessMesh& mesh, int maxVertices)
             TessHalfEdge* eNext = eCur->Lnext;
             TessHalfEdge* eSym = eCur->Sym;
             bool merged = false;
-            if (eSym->Lface() && eSym->Lface()->inside) {
-                const int n = face_vertex_count(f) + face_vertex_count(eSym->Lface()) - 2;
+            const TessFace* other = mesh.Lface(eSym);
+            if (other && other->inside) {
+                const int n = face_vertex_count(f) + face_vertex_count(other) - 2;
                 // Both corners where the removed edge ends must stay convex.
                 if (n <= maxVertices && tess_vert_ccw(eCur->Lprev()->Org, eCur->Org, eSym->Lnext->Lnext->Org) &&
                     tess_vert_ccw(eSym->Lprev()->Org, eSym->Org, eCur->Lnext->Lnext->Org)) {
@@ -118,8 +119,8 @@ void tess_keep_boundary(TessMesh& mesh)
     for (TessEdgePair* p = mesh.eHead.next; p != &mesh.eHead;) {
         TessEdgePair* next = p->next;
         TessHalfEdge* e = &p->e;
-        if (e->Rface()->inside != e->Lface()->inside)
-            e->winding = e->Lface()->inside ? 1 : -1;
+        if (mesh.Rface(e)->inside != mesh.Lface(e)->inside)
+            e->winding = mesh.Lface(e)->inside ? 1 : -1;
         else
             mesh.deleteEdge(e);
         p = next;

@@ -12,14 +12,16 @@ void tess_splice_rings(TessHalfEdge* a, TessHalfEdge* b)
 
 void TessMesh::spliceRings(TessHalfEdge* a, TessHalfEdge* b)
 {
-    tess_loop_splice(a, b);
+    tess_loop_splice(loops, a, b);
     tess_splice_rings(a, b);
 }
 
-TessMesh::TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket)
+TessMesh::TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket,
+                   int loopLabelLimit)
     : edges(allocator, sizeof(TessEdgePair), edgeBucket), vertices(allocator, sizeof(TessVertex), vertexBucket),
       faces(allocator, sizeof(TessFace), faceBucket)
 {
+    loops.labelLimit = loopLabelLimit;
     vHead.next = vHead.prev = &vHead;
     fHead.next = fHead.prev = &fHead;
     eHead.next = eHead.prev = &eHead;
@@ -71,7 +73,7 @@ void TessMesh::attachFace(TessHalfEdge* eOrig, TessFace* before)
     f->anEdge = eOrig;
     // A face split off another keeps its side of the winding rule.
     f->inside = before->inside;
-    tess_loop_set_face(eOrig, f);
+    tess_loop_set_face(loops, eOrig, f);
 }
 
 void TessMesh::killVertex(TessVertex* v, TessVertex* newOrg)
@@ -89,7 +91,7 @@ void TessMesh::killVertex(TessVertex* v, TessVertex* newOrg)
 
 void TessMesh::killFace(TessFace* f, TessFace* newLface)
 {
-    tess_loop_set_face(f->anEdge, newLface);
+    tess_loop_set_face(loops, f->anEdge, newLface);
     f->prev->next = f->next;
     f->next->prev = f->prev;
     faces.free(f);
@@ -119,9 +121,9 @@ void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
     const bool joiningVertices = b->Org != a->Org;
     if (joiningVertices)
         killVertex(b->Org, a->Org);
-    const bool joiningLoops = b->Lface() != a->Lface();
+    const bool joiningLoops = Lface(b) != Lface(a);
     if (joiningLoops)
-        killFace(b->Lface(), a->Lface());
+        killFace(Lface(b), Lface(a));
     spliceRings(b, a);
     if (!joiningVertices) {
         // One origin ring became two: b's ring gets a vertex of its own.
@@ -130,33 +132,33 @@ void TessMesh::splice(TessHalfEdge* a, TessHalfEdge* b)
     }
     if (!joiningLoops) {
         // One face ring became two: b's ring gets a face of its own.
-        attachFace(b, a->Lface());
-        a->Lface()->anEdge = a;
+        attachFace(b, Lface(a));
+        Lface(a)->anEdge = a;
     }
 }
 
 void TessMesh::deleteEdge(TessHalfEdge* e)
 {
     TessHalfEdge* sym = e->Sym;
-    const bool joiningLoops = e->Lface() != e->Rface();
+    const bool joiningLoops = Lface(e) != Rface(e);
     if (joiningLoops)
-        killFace(e->Lface(), e->Rface());
+        killFace(Lface(e), Rface(e));
 
     if (e->Onext == e) {
         killVertex(e->Org, nullptr);
     } else {
-        e->Rface()->anEdge = e->Oprev();
+        Rface(e)->anEdge = e->Oprev();
         e->Org->anEdge = e->Onext;
         spliceRings(e, e->Oprev());
         if (!joiningLoops)
-            attachFace(e, e->Lface());
+            attachFace(e, Lface(e));
     }
 
     if (sym->Onext == sym) {
         killVertex(sym->Org, nullptr);
-        killFace(sym->Lface(), nullptr);
+        killFace(Lface(sym), nullptr);
     } else {
-        e->Lface()->anEdge = sym->Oprev();
+        Lface(e)->anEdge = sym->Oprev();
         sym->Org->anEdge = sym->Onext;
         spliceRings(sym, sym->Oprev());
     }
@@ -188,8 +190,8 @@ TessHalfEdge* TessMesh::splitEdge(TessHalfEdge* eOrg)
     eNew->Dst()->anEdge = eNew->Sym;
     // eNew follows eOrg in its left loop, eNew->Sym comes just before
     // eOrg->Sym in its right one.
-    tess_loop_insert_after(eOrg, eNew);
-    tess_loop_insert_before(eOrg->Sym, eNew->Sym);
+    tess_loop_insert_after(loops, eOrg, eNew);
+    tess_loop_insert_before(loops, eOrg->Sym, eNew->Sym);
     eNew->winding = eOrg->winding;
     eNew->Sym->winding = eOrg->Sym->winding;
     return eNew;
@@ -199,17 +201,16 @@ TessHalfEdge* TessMesh::connect(TessHalfEdge* eOrg, TessHalfEdge* eDst)
 {
     TessHalfEdge* eNew = newEdge(&eHead);
     TessHalfEdge* eNewSym = eNew->Sym;
-    const bool joiningLoops = eDst->Lface() != eOrg->Lface();
+    const bool joiningLoops = Lface(eDst) != Lface(eOrg);
     if (joiningLoops)
-        killFace(eDst->Lface(), eOrg->Lface());
+        killFace(Lface(eDst), Lface(eOrg));
     spliceRings(eNew, eOrg->Lnext);
     spliceRings(eNewSym, eDst);
     eNew->Org = eOrg->Dst();
     eNewSym->Org = eDst->Org;
-    tess_loop_set_face(eNew, eOrg->Lface());
-    tess_loop_set_face(eNewSym, eOrg->Lface());
-    eOrg->Lface()->anEdge = eNewSym;
+    // Both halves joined eOrg's loop, whose face the parts keep.
+    Lface(eOrg)->anEdge = eNewSym;
     if (!joiningLoops)
-        attachFace(eNew, eOrg->Lface());
+        attachFace(eNew, Lface(eOrg));
     return eNew;
 }

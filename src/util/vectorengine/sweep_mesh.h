@@ -37,15 +37,13 @@ struct TessHalfEdge {
     TessHalfEdge* Onext = nullptr;
     TessHalfEdge* Lnext = nullptr;
     TessVertex* Org = nullptr;
-    // The face on the left is found through the loop's tree (sweep_loops.h);
-    // these are the edge's two links in it.
+    // The face on the left, as a label or through the loop's tree
+    // (sweep_loops.h): these are the edge's two links in it.
     std::uintptr_t loopUp = 0;
     TessHalfEdge* loopDown = nullptr;
     TessRegion* region = nullptr; // the active region this edge bounds from above
     int winding = 0;              // winding change crossing from the right face to the left
 
-    TessFace* Lface() const { return tess_loop_face(const_cast<TessHalfEdge*>(this)); }
-    TessFace* Rface() const { return Sym->Lface(); }
     TessEdgePair* pair() const;
     TessVertex* Dst() const { return Sym->Org; }
     TessHalfEdge* Oprev() const { return Sym->Lnext; }
@@ -74,7 +72,8 @@ inline TessEdgePair* TessHalfEdge::pair() const
 
 class TessMesh {
 public:
-    TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket);
+    TessMesh(const TessAllocator& allocator, int edgeBucket, int vertexBucket, int faceBucket,
+             int loopLabelLimit = TessLoops().labelLimit);
     TessMesh(const TessMesh&) = delete;
     TessMesh& operator=(const TessMesh&) = delete;
 
@@ -92,6 +91,12 @@ public:
     // A new edge from eOrg's destination to eDst's origin; when eOrg and eDst
     // share a face it is split, the new face lying left of the new edge.
     TessHalfEdge* connect(TessHalfEdge* eOrg, TessHalfEdge* eDst);
+
+    // The faces left and right of e.
+    TessFace* Lface(const TessHalfEdge* e) { return tess_loop_face(loops, const_cast<TessHalfEdge*>(e)); }
+    TessFace* Rface(const TessHalfEdge* e) { return Lface(e->Sym); }
+    // The work the loops' trees have done so far.
+    long loop_tree_steps() const { return loops.treeSteps; }
 
     TessVertex vHead;
     TessFace fHead;
@@ -114,6 +119,7 @@ private:
     TessBucket edges;
     TessBucket vertices;
     TessBucket faces;
+    TessLoops loops;
 };
 
 // Swaps the origin rings of a and b (the primitive all mesh changes use).

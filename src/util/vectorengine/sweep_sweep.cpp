@@ -127,7 +127,7 @@ void TessSweep::fixUpperEdge(TessRegion* r, TessHalfEdge* newEdge)
 void TessSweep::finishRegion(TessRegion* r)
 {
     TessHalfEdge* e = r->eUp;
-    TessFace* f = e->Lface();
+    TessFace* f = mesh.Lface(e);
     f->inside = r->inside;
     f->anEdge = e; // the face's first edge is its rightmost upper one
     deleteRegion(r);
@@ -481,7 +481,7 @@ bool TessSweep::checkForLeftSplice(TessRegion* up)
         regionAbove(up)->dirty = up->dirty = true;
         TessHalfEdge* e = mesh.splitEdge(eUp);
         mesh.splice(eLo->Sym, e);
-        e->Lface()->inside = up->inside;
+        mesh.Lface(e)->inside = up->inside;
     } else {
         if (tess_edge_sign(eLo->Dst(), eUp->Dst(), eLo->Org) > 0)
             return false;
@@ -489,7 +489,7 @@ bool TessSweep::checkForLeftSplice(TessRegion* up)
         up->dirty = lo->dirty = true;
         TessHalfEdge* e = mesh.splitEdge(eLo);
         mesh.splice(eUp->Lnext, eLo->Sym);
-        e->Rface()->inside = up->inside;
+        mesh.Rface(e)->inside = up->inside;
     }
     return true;
 }

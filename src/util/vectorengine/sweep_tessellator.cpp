@@ -52,9 +52,11 @@ struct Tessellator {
     int vertexCount = 0;
     int* elements = nullptr;
     int elementCount = 0;
+    long loopTreeSteps = 0;
 
     void releaseMesh()
     {
+        loopTreeSteps = mesh ? mesh->loop_tree_steps() : 0;
         tess_delete(alloc, mesh);
         mesh = nullptr;
     }
@@ -232,7 +234,7 @@ void Tessellator::outputPolygons(int polySize, int vertexSize, bool connected)
         if (connected) {
             e = f->anEdge;
             do {
-                const TessFace* other = e->Rface();
+                const TessFace* other = mesh->Rface(e);
                 out[k++] = other && other->inside ? other->outIndex : -1;
                 e = e->Lnext;
             } while (e != f->anEdge);
@@ -434,6 +436,11 @@ const int* tessellator_get_elements(const Tessellator* tess)
 int tessellator_get_element_count(const Tessellator* tess)
 {
     return tess->elementCount;
+}
+
+long tessellator_get_loop_tree_steps(const Tessellator* tess)
+{
+    return tess->loopTreeSteps;
 }
 
 void tessellator_get_bucket_sizes(const Tessellator* tess, int sizes[5])

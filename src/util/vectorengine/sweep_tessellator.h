@@ -59,5 +59,9 @@ int tessellator_get_vertex_count(const Tessellator* tess);
 const int* tessellator_get_elements(const Tessellator* tess);
 int tessellator_get_element_count(const Tessellator* tess);
 
+// The steps the mesh's loop trees took in the last tessellation, its
+// contours' adding included (for tests).
+long tessellator_get_loop_tree_steps(const Tessellator* tess);
+
 // The bucket sizes in effect after defaults and clamping (for tests).
 void tessellator_get_bucket_sizes(const Tessellator* tess, int sizes[5]);

@@ -1,5 +1,5 @@
-// The half-edge mesh keeps each loop's face in a tree over the loop's edges
-// (sweep_loops). After any sequence of mesh operations, every edge of an
+// The half-edge mesh keeps each loop's face as a label on its edges or, for
+// a long loop, in a tree over them (sweep_loops). After any sequence of mesh operations, every edge of an
 // Lnext loop must name the same face, no two loops the same one, and the
 // face list must hold exactly the faces of the loops, each with an edge of
 // its own loop.
@@ -42,11 +42,11 @@ std::string check_faces(TessMesh& mesh)
     for (TessHalfEdge* start : half_edges(mesh)) {
         if (seen.count(start))
             continue;
-        TessFace* face = start->Lface();
+        TessFace* face = mesh.Lface(start);
         TessHalfEdge* e = start;
         do {
             seen.insert(e);
-            if (e->Lface() != face)
+            if (mesh.Lface(e) != face)
                 return "a loop names two faces";
             if (e->pair()->e.Sym != &e->pair()->sym || (e != &e->pair()->e && e != &e->pair()->sym))
                 return "an edge's pair is wrong";
@@ -60,7 +60,7 @@ std::string check_faces(TessMesh& mesh)
         listed++;
         if (!loopOf.count(f))
             return "a listed face has no loop";
-        if (f->anEdge->Lface() != f)
+        if (mesh.Lface(f->anEdge) != f)
             return "a face's edge lies in another loop";
     }
     if (listed != loopOf.size())
@@ -70,52 +70,58 @@ std::string check_faces(TessMesh& mesh)
 
 }
 
-// Random sequences of every mesh operation, checked after each step.
+// Random sequences of every mesh operation, checked after each step: with
+// the usual label limit (labels only, at these sizes), with none (trees
+// only) and with a small one (labels and trees side by side, loops turning
+// into trees as they grow).
 TEST(SweepMesh, LoopFacesFollowEveryOperation)
 {
     const TessAllocator allocator = heap_allocator();
-    for (std::uint32_t seed = 1; seed <= 20; seed++) {
-        std::mt19937 rng(seed);
-        TessMesh mesh(allocator, 16, 16, 16);
-        auto pick = [&]() {
-            const std::vector<TessHalfEdge*> all = half_edges(mesh);
-            return all[rng() % all.size()];
-        };
-        for (int i = 0; i < 4; i++)
-            mesh.makeEdge();
-        for (int step = 0; step < 400; step++) {
-            const std::size_t edges = half_edges(mesh).size() / 2;
-            const unsigned op = rng() % 6;
-            std::string name;
-            if (op == 0 || edges < 3) {
+    for (const int limit : {TessLoops().labelLimit, 0, 3}) {
+        for (std::uint32_t seed = 1; seed <= 20; seed++) {
+            SCOPED_TRACE("label limit " + std::to_string(limit));
+            std::mt19937 rng(seed);
+            TessMesh mesh(allocator, 16, 16, 16, limit);
+            auto pick = [&]() {
+                const std::vector<TessHalfEdge*> all = half_edges(mesh);
+                return all[rng() % all.size()];
+            };
+            for (int i = 0; i < 4; i++)
                 mesh.makeEdge();
-                name = "makeEdge";
-            } else if (op == 1) {
-                TessHalfEdge* a = pick();
-                TessHalfEdge* b = pick();
-                mesh.splice(a, b);
-                name = "splice";
-            } else if (op == 2) {
-                mesh.connect(pick(), pick());
-                name = "connect";
-            } else if (op == 3) {
-                mesh.splitEdge(pick());
-                name = "splitEdge";
-            } else if (op == 4) {
-                mesh.addEdgeVertex(pick());
-                name = "addEdgeVertex";
-            } else {
-                mesh.deleteEdge(pick());
-                name = "deleteEdge";
+            for (int step = 0; step < 400; step++) {
+                const std::size_t edges = half_edges(mesh).size() / 2;
+                const unsigned op = rng() % 6;
+                std::string name;
+                if (op == 0 || edges < 3) {
+                    mesh.makeEdge();
+                    name = "makeEdge";
+                } else if (op == 1) {
+                    TessHalfEdge* a = pick();
+                    TessHalfEdge* b = pick();
+                    mesh.splice(a, b);
+                    name = "splice";
+                } else if (op == 2) {
+                    mesh.connect(pick(), pick());
+                    name = "connect";
+                } else if (op == 3) {
+                    mesh.splitEdge(pick());
+                    name = "splitEdge";
+                } else if (op == 4) {
+                    mesh.addEdgeVertex(pick());
+                    name = "addEdgeVertex";
+                } else {
+                    mesh.deleteEdge(pick());
+                    name = "deleteEdge";
+                }
+                const std::string problem = check_faces(mesh);
+                ASSERT_EQ("", problem) << "seed " << seed << ", step " << step << ": " << name;
             }
-            const std::string problem = check_faces(mesh);
-            ASSERT_EQ("", problem) << "seed " << seed << ", step " << step << ": " << name;
+            // Take everything apart again.
+            while (mesh.eHead.next != &mesh.eHead) {
+                mesh.deleteEdge(&mesh.eHead.next->e);
+                ASSERT_EQ("", check_faces(mesh)) << "seed " << seed << " while deleting";
+            }
+            EXPECT_EQ(&mesh.fHead, mesh.fHead.next);
         }
-        // Take everything apart again.
-        while (mesh.eHead.next != &mesh.eHead) {
-            mesh.deleteEdge(&mesh.eHead.next->e);
-            ASSERT_EQ("", check_faces(mesh)) << "seed " << seed << " while deleting";
-        }
-        EXPECT_EQ(&mesh.fHead, mesh.fHead.next);
     }
 }

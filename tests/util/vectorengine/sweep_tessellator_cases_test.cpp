@@ -8,6 +8,9 @@
 #include <memory>
 #include <vector>
 
+#include "support/large_paths.h"
+#include "support/tess_families.h"
+#include "util/vectorengine/flatten.h"
 #include "util/vectorengine/sweep_queue.h"
 #include "util/vectorengine/sweep_tessellator.h"
 
@@ -65,6 +68,28 @@ void budget_free(void* user, void* p)
 {
     static_cast<Budget*>(user)->live--;
     std::free(p);
+}
+
+void add_shape(Tessellator* tess, const tessfam::Shape& shape)
+{
+    for (const tessfam::Contour& c : shape)
+        tessellator_add_contour(tess, 2, c.data(), sizeof(tessfam::Point), static_cast<int>(c.size()));
+}
+
+tessfam::Shape flattened(SegmentList segments)
+{
+    std::vector<double> points;
+    std::vector<unsigned> starts;
+    flatten_path(segments, points, starts);
+    tessfam::Shape shape;
+    for (std::size_t c = 0; c < starts.size(); c++) {
+        const std::size_t end = c + 1 < starts.size() ? starts[c + 1] : points.size();
+        tessfam::Contour contour;
+        for (std::size_t i = starts[c]; i < end; i += 3)
+            contour.push_back({static_cast<float>(points[i]), static_cast<float>(points[i + 1])});
+        shape.push_back(contour);
+    }
+    return shape;
 }
 
 }
@@ -303,5 +328,36 @@ TEST(SweepTessellator, EventQueueOrderAndGrowth)
             count++;
         }
         EXPECT_EQ(grows ? 69 : 39, count);
+    }
+}
+
+// The loops' trees take a number of steps near n log n on long paths (a
+// splay tree's bound); a splay that loses its balance takes far more.
+TEST(SweepTessellator, LoopTreeStepsStayNearNLogN)
+{
+    struct Case {
+        const char* name;
+        tessfam::Shape shape;
+    };
+    const std::vector<Case> cases = {
+        {"20,000-line zigzag", flattened(testsupport::zigzag_path(20000, 0.01, 50))},
+        {"4,000-line zigzag, steep", flattened(testsupport::zigzag_path(4000, 1, 1000))},
+        {"400 random lines", flattened(testsupport::random_segments_path(400, 5, 100))},
+        {"1,500-point star", tessfam::make_shape(tessfam::STAR, 1500, 3)},
+    };
+    for (const Case& c : cases) {
+        // n: the points with the crossings, as the triangles' vertices count them.
+        double n = 0;
+        for (int type : {TESS_POLYGONS, TESS_BOUNDARY_CONTOURS}) {
+            TessPtr tess(tessellator_create(nullptr));
+            add_shape(tess.get(), c.shape);
+            ASSERT_EQ(1, tessellator_tessellate(tess.get(), TESS_WINDING_ODD, type, 3, 2, nullptr)) << c.name;
+            if (type == TESS_POLYGONS)
+                n = tessellator_get_vertex_count(tess.get());
+            // These take up to about 8 n log2 n steps; with the splay's two
+            // double rotations swapped, the long zigzag's boundary over 500.
+            EXPECT_LE(tessellator_get_loop_tree_steps(tess.get()), 20 * n * std::log2(n))
+                << c.name << ", element type " << type << ", n " << n;
+        }
     }
 }
