@@ -1,19 +1,63 @@
 #include "util/vectorengine/sweep_memory.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The allocator may hand out blocks of any alignment: each is asked for
+// kAlign bytes more than it holds and used from the first aligned address
+// past its start, the byte just before saying how far that is.
+const unsigned kAlign = alignof(std::max_align_t);
+
+unsigned char* aligned_start(void* block)
+{
+    auto* p = static_cast<unsigned char*>(block);
+    const auto offset = static_cast<unsigned char>(kAlign - reinterpret_cast<std::uintptr_t>(p) % kAlign);
+    p[offset - 1] = offset;
+    return p + offset;
+}
+
+unsigned char* block_start(void* pointer)
+{
+    auto* p = static_cast<unsigned char*>(pointer);
+    return p - p[-1];
+}
+
+}
 
 void* tess_alloc(const TessAllocator& allocator, unsigned size)
 {
-    void* p = allocator.allocate(allocator.userData, size);
+    if (size > UINT_MAX - kAlign)
+        throw TessFailure();
+    void* p = allocator.allocate(allocator.userData, size + kAlign);
     if (!p)
         throw TessFailure();
-    return p;
+    return aligned_start(p);
+}
+
+void* tess_realloc(const TessAllocator& allocator, void* pointer, unsigned size)
+{
+    if (size > UINT_MAX - kAlign)
+        return nullptr;
+    const unsigned char oldOffset = static_cast<unsigned char*>(pointer)[-1];
+    auto* p = static_cast<unsigned char*>(allocator.reallocate(allocator.userData, block_start(pointer), size + kAlign));
+    if (!p)
+        return nullptr;
+    // The contents moved with the block, which may start at another
+    // distance from an aligned address.
+    const unsigned offset = kAlign - reinterpret_cast<std::uintptr_t>(p) % kAlign;
+    if (offset != oldOffset)
+        std::memmove(p + offset, p + oldOffset, size);
+    return aligned_start(p);
 }
 
 void tess_free(const TessAllocator& allocator, void* pointer)
 {
     if (pointer)
-        allocator.free(allocator.userData, pointer);
+        allocator.free(allocator.userData, block_start(pointer));
 }
 
 int tess_bucket_size(int requested, int defaultSize)

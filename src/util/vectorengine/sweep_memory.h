@@ -1,7 +1,9 @@
 #pragma once
 // Memory for the sweep-line tessellator: every allocation goes through the
 // caller's allocator record; a failed one throws TessFailure, which the
-// tessellation catches to report failure.
+// tessellation catches to report failure. The blocks handed out are aligned
+// for any type (the mesh keeps tag bits in the low bits of its pointers),
+// whatever the alignment of the allocator's own.
 #include <cstddef>
 #include <new>
 #include <utility>
@@ -11,6 +13,10 @@
 struct TessFailure {};
 
 void* tess_alloc(const TessAllocator& allocator, unsigned size);
+// A block of tess_alloc grown (or shrunk) through the allocator's
+// reallocate function, which must be set; null when that fails, the block
+// then staying as it was.
+void* tess_realloc(const TessAllocator& allocator, void* pointer, unsigned size);
 void tess_free(const TessAllocator& allocator, void* pointer);
 
 template <class T, class... Args>

@@ -126,11 +126,11 @@ bool TessEventQueue::grow()
     if (!allocator.reallocate)
         return false;
     const int capacity = heapCapacity * 2;
-    void* newNodes = allocator.reallocate(allocator.userData, nodes, bytes(capacity + 1, sizeof(int)));
+    void* newNodes = tess_realloc(allocator, nodes, bytes(capacity + 1, sizeof(int)));
     if (!newNodes)
         throw TessFailure();
     nodes = static_cast<int*>(newNodes);
-    void* newEntries = allocator.reallocate(allocator.userData, entries, bytes(capacity + 1, sizeof(HeapEntry)));
+    void* newEntries = tess_realloc(allocator, entries, bytes(capacity + 1, sizeof(HeapEntry)));
     if (!newEntries)
         throw TessFailure();
     entries = static_cast<HeapEntry*>(newEntries);

@@ -300,9 +300,12 @@ Tessellator* tessellator_create(const TessAllocator* allocator)
     record.dictNodeBucketSize = tess_bucket_size(record.dictNodeBucketSize, 512);
     record.regionBucketSize = tess_bucket_size(record.regionBucketSize, 256);
 
-    void* memory = record.allocate(record.userData, sizeof(Tessellator));
-    if (!memory)
+    void* memory = nullptr;
+    try {
+        memory = tess_alloc(record, sizeof(Tessellator));
+    } catch (const TessFailure&) {
         return nullptr;
+    }
     // The buckets of the mesh, the regions and the dictionary are made with
     // each tessellation, so between calls the tessellator holds no memory
     // but its own.
@@ -317,7 +320,7 @@ void tessellator_delete(Tessellator* tess)
     tess->releaseResults();
     const TessAllocator record = tess->alloc;
     tess->~Tessellator();
-    record.free(record.userData, tess);
+    tess_free(record, tess);
 }
 
 void tessellator_add_contour(Tessellator* tess, int size, const void* pointer, int stride, int count)

@@ -70,6 +70,28 @@ void budget_free(void* user, void* p)
     std::free(p);
 }
 
+// An allocator whose blocks start a given number of bytes past malloc's
+// (so off 16-byte alignment by that much).
+void* offset_alloc(void* user, unsigned size)
+{
+    const std::size_t offset = *static_cast<const std::size_t*>(user);
+    auto* p = static_cast<unsigned char*>(std::malloc(size + offset));
+    return p ? p + offset : nullptr;
+}
+
+void* offset_realloc(void* user, void* block, unsigned size)
+{
+    const std::size_t offset = *static_cast<const std::size_t*>(user);
+    auto* p = static_cast<unsigned char*>(std::realloc(static_cast<unsigned char*>(block) - offset, size + offset));
+    return p ? p + offset : nullptr;
+}
+
+void offset_free(void* user, void* block)
+{
+    const std::size_t offset = *static_cast<const std::size_t*>(user);
+    std::free(static_cast<unsigned char*>(block) - offset);
+}
+
 void add_shape(Tessellator* tess, const tessfam::Shape& shape)
 {
     for (const tessfam::Contour& c : shape)
@@ -90,6 +112,28 @@ tessfam::Shape flattened(SegmentList segments)
         shape.push_back(contour);
     }
     return shape;
+}
+
+// The vertices and elements of a tessellation, as they came out.
+struct Output {
+    std::vector<float> vertices;
+    std::vector<int> elements;
+    bool operator==(const Output&) const = default;
+};
+
+Output tessellate(const TessAllocator* record, const tessfam::Shape& shape, int elementType)
+{
+    TessPtr tess(tessellator_create(record));
+    add_shape(tess.get(), shape);
+    Output out;
+    if (!tessellator_tessellate(tess.get(), TESS_WINDING_ODD, elementType, 3, 2, nullptr))
+        return out;
+    const float* v = tessellator_get_vertices(tess.get());
+    out.vertices.assign(v, v + 2 * tessellator_get_vertex_count(tess.get()));
+    const int* e = tessellator_get_elements(tess.get());
+    const int per = elementType == TESS_BOUNDARY_CONTOURS ? 2 : 3;
+    out.elements.assign(e, e + per * tessellator_get_element_count(tess.get()));
+    return out;
 }
 
 }
@@ -328,6 +372,38 @@ TEST(SweepTessellator, EventQueueOrderAndGrowth)
             count++;
         }
         EXPECT_EQ(grows ? 69 : 39, count);
+    }
+}
+
+// Any alignment of the allocator's blocks gives the same fill as malloc's:
+// a short outline, a long zigzag (one loop split again and again) and a
+// star polygon whose crossings grow the event queue through reallocate.
+TEST(SweepTessellator, AllocatorsOfAnyAlignmentFillTheSame)
+{
+    std::vector<tessfam::Point> star;
+    for (int i = 0; i < 61; i++) {
+        const double a = 2 * M_PI * ((i * 30) % 61) / 61;
+        star.push_back({static_cast<float>(100 * std::cos(a)), static_cast<float>(100 * std::sin(a))});
+    }
+    const std::vector<tessfam::Shape> shapes = {
+        {{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{5, 5}, {15, 5}, {15, 15}, {5, 15}}},
+        flattened(testsupport::zigzag_path(3000, 0.01, 50)),
+        {star},
+    };
+    for (std::size_t offset : {1, 4, 8}) {
+        TessAllocator record = {};
+        record.allocate = offset_alloc;
+        record.reallocate = offset_realloc;
+        record.free = offset_free;
+        record.userData = &offset;
+        for (std::size_t k = 0; k < shapes.size(); k++) {
+            for (int type : {TESS_POLYGONS, TESS_BOUNDARY_CONTOURS}) {
+                const Output expected = tessellate(nullptr, shapes[k], type);
+                ASSERT_FALSE(expected.elements.empty());
+                EXPECT_TRUE(expected == tessellate(&record, shapes[k], type))
+                    << "offset " << offset << ", shape " << k << ", type " << type;
+            }
+        }
     }
 }
 
