@@ -7,7 +7,8 @@
 namespace {
 
 // Bits of a node's "up" word (nodes and faces are at least 8-aligned). A
-// label holds both kRoot and kToParent, which no tree node does.
+// label holds both kRoot and kToParent, which no tree node does (see
+// tess_loop_is_label).
 const std::uintptr_t kRoot = 1;    // up holds the loop's face
 const std::uintptr_t kToParent = 2; // up holds the parent (else the right sibling)
 const std::uintptr_t kLeft = 4;    // the node is a left child
@@ -169,7 +170,7 @@ void make_single(Node* n)
 
 bool is_label(const Node* n)
 {
-    return (n->loopUp & kLabel) == kLabel;
+    return tess_loop_is_label(n->loopUp);
 }
 
 void set_label(Node* n, TessFace* f)
@@ -230,7 +231,7 @@ void tess_loop_make_pair(TessHalfEdge* e, TessHalfEdge* sym)
 TessFace* tess_loop_face(TessLoops& loops, TessHalfEdge* e)
 {
     if (is_label(e))
-        return root_face(e);
+        return tess_loop_label(e->loopUp);
     // A node near the root answers without changing the tree; a deep one is
     // splayed, which keeps later lookups short.
     const Node* n = e;

@@ -14,8 +14,22 @@
 // child that has one, else its parent, or at the root its face; the low
 // bits of "up" say which, or that it holds the face as a label (see
 // sweep_loops.cpp).
+#include <cstdint>
+
 struct TessHalfEdge;
 struct TessFace;
+
+// An "up" word with both of its two lowest bits set, which no tree link
+// has, holds the face as a label (faces are 8-aligned).
+inline bool tess_loop_is_label(std::uintptr_t up)
+{
+    return (up & 3) == 3;
+}
+
+inline TessFace* tess_loop_label(std::uintptr_t up)
+{
+    return reinterpret_cast<TessFace*>(up & ~std::uintptr_t(7));
+}
 
 // The loops' own state in a mesh.
 struct TessLoops {

@@ -93,7 +93,12 @@ public:
     TessHalfEdge* connect(TessHalfEdge* eOrg, TessHalfEdge* eDst);
 
     // The faces left and right of e.
-    TessFace* Lface(const TessHalfEdge* e) { return tess_loop_face(loops, const_cast<TessHalfEdge*>(e)); }
+    TessFace* Lface(const TessHalfEdge* e)
+    {
+        if (tess_loop_is_label(e->loopUp))
+            return tess_loop_label(e->loopUp);
+        return tess_loop_face(loops, const_cast<TessHalfEdge*>(e));
+    }
     TessFace* Rface(const TessHalfEdge* e) { return Lface(e->Sym); }
     // The work the loops' trees have done so far.
     long loop_tree_steps() const { return loops.treeSteps; }
