@@ -107,18 +107,27 @@ TEST_F(Objects3DGL, AShadowGoesWithItsCaster)
 // and lit through the drawing scene's camera and render context: the
 // parent's white cube on the left, the red cube of a child (no camera or
 // light of its own, more nodes than the parent) on the right, in each pass,
-// the light half-bright between them.
+// the light half-bright between them. With a wall of the parent's behind
+// them and the light raised, each cube, the child's too, casts its shadow on
+// the wall below itself.
 TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
 {
     struct Case {
         const char* what;
-        bool light, shadows;
+        bool light, shadows, wall;
     };
-    for (const Case& c : {Case{"unlit", false, false}, Case{"lit", true, false}, Case{"shadowed", true, true}}) {
+    for (const Case& c : {Case{"unlit", false, false, false}, Case{"lit", true, false, false},
+                          Case{"shadowed", true, true, false}, Case{"shadow on the parent's wall", true, true, true}}) {
         SCOPED_TRACE(c.what);
         auto scene = make_scene();
         Node* white = scene->add_object(make_cube_mesh(1, false), new Material(), nullptr);
         white->modelViewMatrices[0].translate(-1.5f, 0, 0);
+        if (c.wall) {
+            // 6 wide, from y = -2.5 to 0 at z = -2, facing the camera.
+            Node* wall = scene->add_object(make_plane_mesh(6, 2.5f, 1), new Material(), nullptr);
+            wall->modelViewMatrices[0].translate(0, -1.25f, -2);
+            wall->modelViewMatrices[0].rotate(90, 1, 0, 0);
+        }
         Objects3D child;
         Material* red = new Material();
         red->diffuse.set(1, 0, 0, 1);
@@ -132,7 +141,7 @@ TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
         ASSERT_GT(child.nodes.size(), scene->nodes.size());
         scene->child_scenes.push_back(&child);
         if (c.light) {
-            Light* light = small_light(0, 0, 5);
+            Light* light = c.wall ? small_light(0, 2, 6) : small_light(0, 0, 5);
             light->set_attenuation_range(40);
             light->set_diffuse(0.5f, 0.5f, 0.5f, 1);
             light->set_specular(0, 0, 0, 1);
@@ -156,6 +165,17 @@ TEST_F(Objects3DGL, ChildScenesAreDrawnThroughTheirOwnTables)
             // between the cubes lights both alike.
             EXPECT_LT(w[0], 200) << "the parent's cube is lit";
             EXPECT_NEAR(r[0], w[0], 3) << "the child's cube is lit by the parent's light";
+        }
+        if (c.wall) {
+            // On the wall, seen below each cube where the raised light
+            // passes through its front face, and between them.
+            int sx, sy, px, py, mx, my;
+            project(*scene, vec3(2.2f, -1.2f, -2), sx, sy);
+            project(*scene, vec3(-2.2f, -1.2f, -2), px, py);
+            project(*scene, vec3(0, -1.2f, -2), mx, my);
+            ASSERT_GT(p.luma(mx, my), 3 * 60) << "the wall is lit between the shadows";
+            EXPECT_LT(p.luma(px, py), p.luma(mx, my) / 4) << "the parent's cube shadows the wall";
+            EXPECT_LT(p.luma(sx, sy), p.luma(mx, my) / 4) << "the child's cube shadows the wall";
         }
     }
 }
