@@ -167,18 +167,28 @@ constexpr std::size_t kGranuleInfoBits = 59;
 constexpr std::size_t kGlobalGainAt = 12 + 9; // in a granule's side information
 constexpr std::size_t kGlobalGainBits = 8;
 
-// The granules (bit 0: the first, bit 1: the second) of a stereo MPEG-1
-// layer III frame (its body after the 4-byte header, `bodyBytes` long, with
-// `reservoir` bytes of main data in the frames before it) that code no
-// audio: in both channels no bits, no big values, no scale factors, and a
-// valid block type; none when the frame's main data would begin before the
-// data there is. The decoder reads no bits for such a granule, so it has
-// nothing to reject in it.
-unsigned silentGranules(const unsigned char* body, std::size_t bodyBytes, bool crc, std::size_t reservoir)
+// The header bits that give a frame's kind: its MPEG version and layer
+// (MPEG-1 layer III), its sampling rate, and its channel mode (mono).
+constexpr unsigned long kVersionAndLayer = 0x1E0000, kMpeg1LayerThree = 0x1A0000;
+constexpr unsigned long kSamplingRate = 0xC00;
+constexpr unsigned long kChannelMode = 0xC0, kMono = 0xC0;
+
+// Where a stereo MPEG-1 layer III frame's main data begins, in bytes back
+// from the end of the main data of the frames before it.
+unsigned mainDataBegin(const unsigned char* body, bool crc)
 {
-    const std::size_t sideInfo = (crc ? 2 : 0) + kSideInfoBytes;
-    if (bodyBytes < sideInfo)
-        return 0;
+    return SideInfoBits(body + (crc ? 2 : 0)).read(9);
+}
+
+// The granules (bit 0: the first, bit 1: the second) of a stereo MPEG-1
+// layer III frame (its body after the 4-byte header, at least its side
+// information long, with `reservoir` bytes of main data before it in the
+// decoder's buffer) that code no audio: in both channels no bits, no big
+// values, no scale factors, and a valid block type; none when the frame's
+// main data would begin before the data there is. The decoder reads no
+// bits for such a granule, so it has nothing to reject in it.
+unsigned silentGranules(const unsigned char* body, bool crc, std::size_t reservoir)
+{
     SideInfoBits bits(body + (crc ? 2 : 0));
     if (bits.read(9) > reservoir)
         return 0;
@@ -206,15 +216,21 @@ unsigned silentGranules(const unsigned char* body, std::size_t bodyBytes, bool c
     return silent;
 }
 
-// Lays out a stream that can be decoded in pieces: stereo MPEG-1 frames
-// (1,152 samples each) in one format throughout, following each other
-// without gaps, and an encoder's tag that gives the encoder delay and
+// Lays out a stream that can be decoded in pieces: stereo MPEG-1 layer III
+// frames (1,152 samples each) in one format throughout, following each
+// other without gaps, each frame's main data beginning within what the
+// frame before left, and an encoder's tag that gives the encoder delay and
 // padding and the frame count the stream really has. Any other stream is
 // decoded whole. The decoder's mono and MPEG-2 synthesis sum in an order
 // that depends on how many frames it has decoded since it started, so a
 // piece started mid-stream can round differently from the one-go decode;
 // its stereo MPEG-1 synthesis gives the same samples whatever frame it
-// starts on.
+// starts on. The decoder takes a frame's main data from the end of the
+// frame before it: that frame's main data, and before it the bytes that
+// frame took from the one before. A main_data_begin reaching back further
+// (damage) reads what older frames left in the decoder's buffer, which a
+// piece's fresh decoder holds otherwise. Another layer's header (damage)
+// is decoded as that layer, which the checks here know nothing of.
 bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
 {
     Decoder decoder = openDecoder();
@@ -225,7 +241,8 @@ bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
         return false;
     off_t claimedFrames = -1;
     std::size_t nextOffset = 0;
-    std::size_t reservoir = 0; // bytes of main data in the frames so far
+    unsigned long firstHeader = 0;
+    std::size_t reservoir = 0; // bytes of main data the frame before left
     int result;
     while ((result = mpg123_framebyframe_next(mh)) == MPG123_OK || result == MPG123_NEW_FORMAT) {
         if (result == MPG123_NEW_FORMAT) {
@@ -246,11 +263,21 @@ bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
         const std::size_t offset = static_cast<std::size_t>(position);
         if ((!layout->offsets.empty() && offset != nextOffset) || offset + 4 + bodyBytes > size)
             return false;
+        if (layout->offsets.empty())
+            firstHeader = header;
         const bool crc = (header & 0x10000) == 0;
-        layout->offsets.push_back(offset);
-        layout->silentGranules.push_back(static_cast<unsigned char>(silentGranules(body, bodyBytes, crc, reservoir)));
         const std::size_t sideInfo = (crc ? 2 : 0) + kSideInfoBytes;
-        reservoir += bodyBytes > sideInfo ? bodyBytes - sideInfo : 0;
+        if ((header & kVersionAndLayer) != kMpeg1LayerThree || (header & kChannelMode) == kMono ||
+            (header & kSamplingRate) != (firstHeader & kSamplingRate) || bodyBytes < sideInfo)
+            return false;
+        const unsigned begin = mainDataBegin(body, crc);
+        // The first frame's main data is read by the first piece alone, as
+        // the one-go decode reads it.
+        if (!layout->offsets.empty() && begin > reservoir)
+            return false;
+        layout->offsets.push_back(offset);
+        layout->silentGranules.push_back(static_cast<unsigned char>(silentGranules(body, crc, reservoir)));
+        reservoir = begin + (bodyBytes - sideInfo);
         nextOffset = offset + 4 + bodyBytes;
     }
     if (result != MPG123_NEED_MORE && result != MPG123_DONE)
