@@ -230,6 +230,7 @@ enum class Damage {
     TagFrameCount, // the encoder's tag claims one frame more than the file holds
     MainDataBegin, // main_data_begin at 511: its main data reaches back past what the frames before left
     LayerTwo,      // the header says layer II at 128 kbit/s (bit-rate index 8: the same size), the body kept
+    QuietRefused,  // the frame and the two before it silent (global gains at 0), the frame's second granule refused
 };
 
 // Adds `more` to the frame count of lame's tag (after its frame's side
@@ -243,6 +244,16 @@ void add_to_tag_frame_count(std::vector<unsigned char>* bytes, std::size_t tagFr
     frames += more;
     for (std::size_t i = 0; i < 4; ++i)
         (*bytes)[at + i] = static_cast<unsigned char>(frames >> (24 - 8 * i));
+}
+
+// Sets `count` bits `bit` bits after `at` to `value`, most significant first.
+void set_bits(std::vector<unsigned char>* bytes, std::size_t at, std::size_t bit, std::size_t count, unsigned value)
+{
+    for (std::size_t i = 0; i < count; ++i, ++bit) {
+        const unsigned char mask = static_cast<unsigned char>(0x80u >> (bit % 8));
+        unsigned char& byte = (*bytes)[at + bit / 8];
+        byte = static_cast<unsigned char>((value >> (count - 1 - i)) & 1u ? byte | mask : byte & ~mask);
+    }
 }
 
 std::vector<unsigned char> damaged(std::vector<unsigned char> bytes, Damage damage, std::size_t frame, unsigned seed)
@@ -272,6 +283,14 @@ std::vector<unsigned char> damaged(std::vector<unsigned char> bytes, Damage dama
         bytes[at + 4] = 0xFF;
         bytes[at + 5] |= 0x80;
         break;
+    case Damage::QuietRefused:
+        // Each granule and channel's 59 bits of side information start 20
+        // bits in, with big_values 12 bits and the global gain 21 bits in.
+        for (const std::size_t frameAt : {offsets[frame - 1], offsets[frame], at})
+            for (std::size_t info = 0; info < 4; ++info)
+                set_bits(&bytes, frameAt + 4, 20 + info * 59 + 21, 8, 0);
+        set_bits(&bytes, at + 4, 20 + 2 * 59 + 12, 9, 511); // big_values: past the 288 values a granule has
+        break;
     case Damage::LayerTwo:
         EXPECT_EQ(bytes[at + 2] >> 4, 9) << "a frame of 128 kbit/s";
         bytes[at + 1] = static_cast<unsigned char>((bytes[at + 1] & ~0x06) | 0x04);
@@ -296,9 +315,13 @@ struct DamageCase {
 // already decoded whole or the same. A main_data_begin reaching back past
 // what the frame before left makes the decoder copy bytes an older frame
 // left in its buffer, which a piece's fresh decoder holds otherwise: the
-// frames here are the first of a piece of 6 and 12, 7, 8, 9 and 11 pieces,
-// where thousands of values differed. The layer II headers were decoded as
-// layer II frames, cut short, and left values one off in every piece count.
+// frames here lie at the start of a piece of 6 and 12, 7, 8, 9 and 11
+// pieces, where thousands of values differed. The layer II headers were
+// decoded as layer II frames, cut short, and left values one off in every
+// piece count. The quiet frames are probed side by side, the refused one
+// right after one whose probe makes it loud: the probe of the refused one
+// must not take that for its own (at 385 and 462 the probes start where a
+// piece starts, elsewhere a few frames before).
 const DamageCase kDamages[] = {
     {"random bytes early", "-V 0", Damage::RandomBody, 37, 1},
     {"random bytes before the middle", "-V 0", Damage::RandomBody, 326, 18},
@@ -317,6 +340,11 @@ const DamageCase kDamages[] = {
     {"main_data_begin at 511", "-b 64 --resample 44.1", Damage::MainDataBegin, 431, 0},
     {"main_data_begin at 511", "-b 64 --resample 44.1", Damage::MainDataBegin, 640, 0},
     {"main_data_begin at 511", "-b 64 --resample 44.1", Damage::MainDataBegin, 627, 0},
+    {"a quiet frame refused after quiet ones", "-b 128", Damage::QuietRefused, 100, 0},
+    {"a quiet frame refused after quiet ones", "-b 128", Damage::QuietRefused, 500, 0},
+    {"a quiet frame refused after quiet ones", "-b 128", Damage::QuietRefused, 385, 0},
+    {"a quiet frame refused after quiet ones", "-b 128", Damage::QuietRefused, 462, 0},
+    {"a quiet frame refused after quiet ones", "-V 0", Damage::QuietRefused, 700, 0},
     {"a layer II header", "-b 128", Damage::LayerTwo, 100, 0},
     {"a layer II header", "-b 128", Damage::LayerTwo, 459, 0},
     {"a layer II header", "-b 128", Damage::LayerTwo, 961, 0},
