@@ -167,18 +167,28 @@ constexpr std::size_t kGranuleInfoBits = 59;
 constexpr std::size_t kGlobalGainAt = 12 + 9; // in a granule's side information
 constexpr std::size_t kGlobalGainBits = 8;
 
-// The granules (bit 0: the first, bit 1: the second) of a stereo MPEG-1
-// layer III frame (its body after the 4-byte header, `bodyBytes` long, with
-// `reservoir` bytes of main data in the frames before it) that code no
-// audio: in both channels no bits, no big values, no scale factors, and a
-// valid block type; none when the frame's main data would begin before the
-// data there is. The decoder reads no bits for such a granule, so it has
-// nothing to reject in it.
-unsigned silentGranules(const unsigned char* body, std::size_t bodyBytes, bool crc, std::size_t reservoir)
+// The header bits that give a frame's kind: its MPEG version and layer
+// (MPEG-1 layer III), its sampling rate, and its channel mode (mono).
+constexpr unsigned long kVersionAndLayer = 0x1E0000, kMpeg1LayerThree = 0x1A0000;
+constexpr unsigned long kSamplingRate = 0xC00;
+constexpr unsigned long kChannelMode = 0xC0, kMono = 0xC0;
+
+// Where a stereo MPEG-1 layer III frame's main data begins, in bytes back
+// from the end of the main data of the frames before it.
+unsigned mainDataBegin(const unsigned char* body, bool crc)
 {
-    const std::size_t sideInfo = (crc ? 2 : 0) + kSideInfoBytes;
-    if (bodyBytes < sideInfo)
-        return 0;
+    return SideInfoBits(body + (crc ? 2 : 0)).read(9);
+}
+
+// The granules (bit 0: the first, bit 1: the second) of a stereo MPEG-1
+// layer III frame (its body after the 4-byte header, at least its side
+// information long, with `reservoir` bytes of main data before it in the
+// decoder's buffer) that code no audio: in both channels no bits, no big
+// values, no scale factors, and a valid block type; none when the frame's
+// main data would begin before the data there is. The decoder reads no
+// bits for such a granule, so it has nothing to reject in it.
+unsigned silentGranules(const unsigned char* body, bool crc, std::size_t reservoir)
+{
     SideInfoBits bits(body + (crc ? 2 : 0));
     if (bits.read(9) > reservoir)
         return 0;
@@ -206,15 +216,21 @@ unsigned silentGranules(const unsigned char* body, std::size_t bodyBytes, bool c
     return silent;
 }
 
-// Lays out a stream that can be decoded in pieces: stereo MPEG-1 frames
-// (1,152 samples each) in one format throughout, following each other
-// without gaps, and an encoder's tag that gives the encoder delay and
+// Lays out a stream that can be decoded in pieces: stereo MPEG-1 layer III
+// frames (1,152 samples each) in one format throughout, following each
+// other without gaps, each frame's main data beginning within what the
+// frame before left, and an encoder's tag that gives the encoder delay and
 // padding and the frame count the stream really has. Any other stream is
 // decoded whole. The decoder's mono and MPEG-2 synthesis sum in an order
 // that depends on how many frames it has decoded since it started, so a
 // piece started mid-stream can round differently from the one-go decode;
 // its stereo MPEG-1 synthesis gives the same samples whatever frame it
-// starts on.
+// starts on. The decoder takes a frame's main data from the end of the
+// frame before it: that frame's main data, and before it the bytes that
+// frame took from the one before. A main_data_begin reaching back further
+// (damage) reads what older frames left in the decoder's buffer, which a
+// piece's fresh decoder holds otherwise. Another layer's header (damage)
+// is decoded as that layer, which the checks here know nothing of.
 bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
 {
     Decoder decoder = openDecoder();
@@ -225,7 +241,8 @@ bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
         return false;
     off_t claimedFrames = -1;
     std::size_t nextOffset = 0;
-    std::size_t reservoir = 0; // bytes of main data in the frames so far
+    unsigned long firstHeader = 0;
+    std::size_t reservoir = 0; // bytes of main data the frame before left
     int result;
     while ((result = mpg123_framebyframe_next(mh)) == MPG123_OK || result == MPG123_NEW_FORMAT) {
         if (result == MPG123_NEW_FORMAT) {
@@ -246,11 +263,21 @@ bool layOut(const std::uint8_t* data, std::size_t size, Layout* layout)
         const std::size_t offset = static_cast<std::size_t>(position);
         if ((!layout->offsets.empty() && offset != nextOffset) || offset + 4 + bodyBytes > size)
             return false;
+        if (layout->offsets.empty())
+            firstHeader = header;
         const bool crc = (header & 0x10000) == 0;
-        layout->offsets.push_back(offset);
-        layout->silentGranules.push_back(static_cast<unsigned char>(silentGranules(body, bodyBytes, crc, reservoir)));
         const std::size_t sideInfo = (crc ? 2 : 0) + kSideInfoBytes;
-        reservoir += bodyBytes > sideInfo ? bodyBytes - sideInfo : 0;
+        if ((header & kVersionAndLayer) != kMpeg1LayerThree || (header & kChannelMode) == kMono ||
+            (header & kSamplingRate) != (firstHeader & kSamplingRate) || bodyBytes < sideInfo)
+            return false;
+        const unsigned begin = mainDataBegin(body, crc);
+        // The first frame's main data is read by the first piece alone, as
+        // the one-go decode reads it.
+        if (!layout->offsets.empty() && begin > reservoir)
+            return false;
+        layout->offsets.push_back(offset);
+        layout->silentGranules.push_back(static_cast<unsigned char>(silentGranules(body, crc, reservoir)));
+        reservoir = begin + (bodyBytes - sideInfo);
         nextOffset = offset + 4 + bodyBytes;
     }
     if (result != MPG123_NEED_MORE && result != MPG123_DONE)
@@ -291,6 +318,18 @@ bool readExactly(mpg123_handle* mh, std::int16_t* to, std::size_t count)
     return true;
 }
 
+// Reads `count` sample values and drops them, `buffer`'s size at a time;
+// false when the stream ends or fails first.
+bool dropExactly(mpg123_handle* mh, std::size_t count, std::vector<std::int16_t>& buffer)
+{
+    for (std::size_t n = 0; count > 0; count -= n) {
+        n = std::min(count, buffer.size());
+        if (!readExactly(mh, buffer.data(), n))
+            return false;
+    }
+    return true;
+}
+
 // A piece: the audio frames from `first` up to `end`, decoded from frame
 // `start` on (the warm-up before `first` dropped, its last kCheckFrames kept
 // in `check`). `mayBeCutShort` is the first of its frames that the decoder
@@ -323,57 +362,109 @@ std::size_t warmUpStart(const Layout& layout, std::size_t frame)
 // started after that frame, by one here and there, and the check of two
 // frames between pieces rarely meets one. So every frame decoded before the
 // last piece starts must be shown whole: its last granule has a sample that
-// is not zero, or neither granule codes audio (nothing to reject), or
-// frameShownWhole shows it.
+// is not zero, or neither granule codes audio (nothing to reject), or the
+// probe (firstFrameNotShownWhole) shows it.
 
-// Whether the decoder synthesised the last granule of `frame`, a frame whose
-// last granule comes out silent (a note starting right after silence, the
-// end of a sound, or damage). The frames up to the next one are decoded
-// twice with a fresh decoder that starts early enough to decode them as the
-// one-go decode does: as they are, and with the global gain of the frame's
-// last granule that codes audio set to its highest. Whether the decoder
-// rejects a granule does not depend on its gain, and a rejected granule's
-// values reach no sample, so the two decodes are the same when it rejected
-// that granule (or the frame); when they differ it synthesised that granule
-// and so the whole frame (a last granule that codes no audio has nothing to
-// reject). False when it cannot be shown.
-bool frameShownWhole(const std::uint8_t* data, const Layout& layout, std::size_t frame)
+// The last sample frames of a frame that depend on its own two granules
+// alone: the frame before reaches it through the overlap into its first
+// granule, and the synthesis filter carries that granule's 18 steps of 32
+// sample frames 15 steps on, into all but the last three of the second's.
+constexpr std::size_t kOwnTailFrames = 3 * 32;
+
+// Sets the global gain of the last granule that codes audio of the frame at
+// `at` in `bytes` to its highest, in both channels.
+void setLoudestGain(std::vector<std::uint8_t>& bytes, std::size_t at, unsigned silentGranules)
 {
-    const std::size_t frames = layout.offsets.size();
-    if (frame + 2 >= frames)
-        return false;
-    const std::size_t start = warmUpStart(layout, frame);
-    const std::size_t values =
-        (frame + 2 - start) * layout.samplesPerFrame * static_cast<std::size_t>(layout.channels);
-    // The frames up to the next one, and one more for the decoder to find
-    // the next one's end.
-    std::vector<std::uint8_t> bytes(data + layout.offsets[start],
-                                    data + layout.offsets[std::min(frame + 3, frames - 1)]);
-    const auto decode = [&](std::vector<std::int16_t>& decoded) {
-        Decoder decoder = openDecoder();
-        decoded.resize(values);
-        return decoder && mpg123_feed(decoder.get(), bytes.data(), bytes.size()) == MPG123_OK &&
-               readExactly(decoder.get(), decoded.data(), decoded.size());
-    };
-    std::vector<std::int16_t> asTheyAre, loudest;
-    if (!decode(asTheyAre))
-        return false;
-    const std::size_t body = layout.offsets[frame] - layout.offsets[start] + 4;
-    const std::size_t sideInfo = body + ((bytes[body - 3] & 1) ? 0 : 2);
-    const std::size_t granule = (layout.silentGranules[frame] & 2) ? 0 : 1;
+    const std::size_t sideInfo = at + 4 + ((bytes[at + 1] & 1) ? 0 : 2);
+    const std::size_t granule = (silentGranules & 2) ? 0 : 1;
     for (std::size_t channel = 0; channel < 2; ++channel) {
-        const std::size_t at = kGranuleInfoAt + (2 * granule + channel) * kGranuleInfoBits + kGlobalGainAt;
-        for (std::size_t bit = at; bit < at + kGlobalGainBits; ++bit)
+        const std::size_t from = kGranuleInfoAt + (2 * granule + channel) * kGranuleInfoBits + kGlobalGainAt;
+        for (std::size_t bit = from; bit < from + kGlobalGainBits; ++bit)
             bytes[sideInfo + bit / 8] |= static_cast<std::uint8_t>(0x80u >> (bit % 8));
     }
-    return decode(loudest) && asTheyAre != loudest;
 }
 
-// The first frame from `first` up to `end` that the decoder may have cut
-// short (end: none), found in the song's `samples` as the pieces decoded
-// them.
-std::size_t firstFrameMaybeCutShort(const std::uint8_t* data, const Layout& layout,
-                                    const std::int16_t* samples, std::size_t first, std::size_t end)
+// Whether the decoder synthesised the last granule of each of `probed`
+// (frames of `piece` in order, whose last granule comes out silent: a note
+// starting right after silence, the end of a sound, or damage); the first
+// it cannot show, or the piece's end when it shows them all. The frames are
+// decoded with the global gain of each one's last granule that codes audio
+// set to its highest, and the last kOwnTailFrames sample frames of each are
+// compared with the same frames decoded as they are. Whether the decoder
+// rejects a granule does not depend on its gain, and a rejected granule's
+// values reach no sample, so the two are the same when it rejected that
+// granule (or the frame); when they differ it synthesised that granule and
+// so the whole frame (a last granule that codes no audio has nothing to
+// reject). The frames are probed in runs: those whose warm-ups overlap
+// decoded from the warm-up of the first, twice (as they are and loudest);
+// or, when that decodes more frames, all of them in one run from where the
+// piece started, once, compared with the piece's samples. So the probes of
+// a piece never cost more than one more decode of it.
+std::size_t firstFrameNotShownWhole(const std::uint8_t* data, const Layout& layout, const std::int16_t* samples,
+                                    const Piece& piece, const std::vector<std::size_t>& probed)
+{
+    const std::size_t frames = layout.offsets.size();
+    const std::size_t perFrame = layout.samplesPerFrame;
+    const std::size_t channels = static_cast<std::size_t>(layout.channels);
+    // The end of the run from the warm-up of probed[i].
+    const auto runEnd = [&](std::size_t i) {
+        std::size_t j = i + 1;
+        while (j < probed.size() && warmUpStart(layout, probed[j]) <= probed[j - 1])
+            ++j;
+        return j;
+    };
+    std::size_t ownWarmUps = 0; // frames the runs from their warm-ups decode
+    for (std::size_t i = 0, j; i < probed.size(); i = j) {
+        j = runEnd(i);
+        ownWarmUps += 2 * (probed[j - 1] + 1 - warmUpStart(layout, probed[i]));
+    }
+    // The first piece reads the file from its start, where the decoder
+    // leaves out the skipped start, which must not hide the frames' last
+    // sample frames.
+    const bool asThePiece =
+        probed.back() + 1 - piece.start <= ownWarmUps &&
+        (piece.first > 0 || (probed.front() + 1) * perFrame >= layout.skipped + kOwnTailFrames);
+    const std::size_t tail = kOwnTailFrames * channels;
+    std::vector<std::int16_t> loudest(tail), asTheyAre(tail), dropped(16384);
+    for (std::size_t i = 0; i < probed.size();) {
+        const std::size_t j = asThePiece ? probed.size() : runEnd(i);
+        // The run's frames, and one more for the decoder to find the last one's end.
+        if (probed[j - 1] + 2 >= frames)
+            return probed[i];
+        const bool fromFileStart = asThePiece && piece.first == 0;
+        const std::size_t start = asThePiece ? piece.start : warmUpStart(layout, probed[i]);
+        const std::size_t from = fromFileStart ? 0 : layout.offsets[start];
+        const std::size_t to = layout.offsets[probed[j - 1] + 2];
+        std::vector<std::uint8_t> bytes(data + from, data + to);
+        for (std::size_t k = i; k < j; ++k)
+            setLoudestGain(bytes, layout.offsets[probed[k]] - from, layout.silentGranules[probed[k]]);
+        Decoder loud = openDecoder(), asIs = asThePiece ? nullptr : openDecoder();
+        if (!loud || mpg123_feed(loud.get(), bytes.data(), bytes.size()) != MPG123_OK ||
+            (!asThePiece && (!asIs || mpg123_feed(asIs.get(), data + from, to - from) != MPG123_OK)))
+            return probed[i];
+        // The decoder sample (frame x samples per frame + sample) that comes out next.
+        std::size_t next = fromFileStart ? layout.skipped : start * perFrame;
+        for (; i < j; ++i) {
+            const std::size_t tailStart = (probed[i] + 1) * perFrame - kOwnTailFrames;
+            const std::size_t before = (tailStart - next) * channels;
+            next = tailStart + kOwnTailFrames;
+            if (!dropExactly(loud.get(), before, dropped) || !readExactly(loud.get(), loudest.data(), tail) ||
+                (asIs && (!dropExactly(asIs.get(), before, dropped) ||
+                          !readExactly(asIs.get(), asTheyAre.data(), tail))))
+                return probed[i];
+            const std::int16_t* reference =
+                asIs ? asTheyAre.data() : samples + (tailStart - layout.skipped) * channels;
+            if (std::equal(loudest.begin(), loudest.end(), reference))
+                return probed[i];
+        }
+    }
+    return piece.end;
+}
+
+// The first frame of `piece` that the decoder may have cut short (its end:
+// none), found in the song's `samples` as the pieces decoded them.
+std::size_t firstFrameMaybeCutShort(const std::uint8_t* data, const Layout& layout, const std::int16_t* samples,
+                                    const Piece& piece)
 {
     const std::size_t perFrame = layout.samplesPerFrame;
     const std::size_t channels = static_cast<std::size_t>(layout.channels);
@@ -387,13 +478,13 @@ std::size_t firstFrameMaybeCutShort(const std::uint8_t* data, const Layout& layo
         return std::all_of(samples + inSong(from) * channels, samples + inSong(to) * channels,
                            [](std::int16_t value) { return value == 0; });
     };
-    for (std::size_t frame = first; frame < end; ++frame) {
+    std::vector<std::size_t> probed;
+    for (std::size_t frame = piece.first; frame < piece.end; ++frame) {
         const std::size_t at = frame * perFrame;
-        if (layout.silentGranules[frame] != 3 && silent(at + granule, at + perFrame) &&
-            !frameShownWhole(data, layout, frame))
-            return frame;
+        if (layout.silentGranules[frame] != 3 && silent(at + granule, at + perFrame))
+            probed.push_back(frame);
     }
-    return end;
+    return probed.empty() ? piece.end : firstFrameNotShownWhole(data, layout, samples, piece, probed);
 }
 
 // A long song of a stream that layOut accepts, decoded in pieces on several
@@ -456,7 +547,7 @@ bool decodeInPieces(const std::uint8_t* data, std::size_t size, DecodedAudio* ou
         // The last piece's frames shift no later piece.
         piece.mayBeCutShort = piece.end;
         if (piece.done && i + 1 < pieceCount)
-            piece.mayBeCutShort = firstFrameMaybeCutShort(data, layout, samples, piece.first, piece.end);
+            piece.mayBeCutShort = firstFrameMaybeCutShort(data, layout, samples, piece);
     });
     bool ok = true;
     for (std::size_t i = 0; i < pieceCount; ++i)
