@@ -66,8 +66,12 @@ std::size_t utf8_characters(std::string_view text)
 std::size_t utf8_columns(std::string_view text)
 {
     std::size_t n = 0;
-    for (char c : text)
-        n += continuation(c) ? 0 : (static_cast<unsigned char>(c) >= 0xF0 ? 2 : 1);
+    for (char c : text) {
+        const auto lead = static_cast<unsigned char>(c);
+        if (continuation(c))
+            continue;
+        n += lead >= 0xF0 ? 2 : lead >= 0xE2 ? 3 : 1;
+    }
     return n;
 }
 

@@ -24,8 +24,10 @@ std::string wrap_lines(const std::string& text, int maxWidth, const TextWidth& w
 // UTF-8 characters in `text`.
 std::size_t utf8_characters(std::string_view text);
 
-// Columns of `text` in a fixed font that draws a character beyond U+FFFF
-// (four UTF-8 bytes) as two cells, as the window library's box does.
+// Columns of `text` in the window library's box: a character beyond U+FFFF
+// (four UTF-8 bytes) is drawn two cells wide, and one from U+2000 to U+FFFF
+// up to two and a half (the CJK faces of the core fonts, which also draw
+// arrows, box lines and some symbols there), so it counts three.
 std::size_t utf8_columns(std::string_view text);
 
 // The tallest box either box may be, in pixels: on a 720-pixel-tall screen

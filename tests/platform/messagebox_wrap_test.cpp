@@ -107,7 +107,7 @@ TEST(WrapLines, LongLinesAreMeasuredInPiecesTheToolkitCanMeasure)
     EXPECT_EQ(wrap_lines(marks, 10, marksTakeNoRoom), marks);
 }
 
-TEST(Utf8Columns, ACharacterBeyondUFFFFTakesTwo)
+TEST(Utf8Columns, WideCharactersTakeMore)
 {
     const struct {
         std::string text;
@@ -116,9 +116,11 @@ TEST(Utf8Columns, ACharacterBeyondUFFFFTakesTwo)
         {"", 0},
         {"plain", 5},
         {"\u00e9t\u00e9", 3},
-        {"\u4e2d\u6587", 2},
+        {"\u0436\u0140\u1fff", 3},
+        {"\u4e2d\u6587", 6},
+        {"\u2026\u2192\u3042\uffe6", 12},
         {"\U0001F600", 2},
-        {"a\U0001F600b\U0001D400", 6},
+        {"a\U0001F600b\U0001D400\u4e2d", 9},
     };
     for (const auto& c : cases)
         EXPECT_EQ(utf8_columns(c.text), c.columns) << c.text;

@@ -1,12 +1,12 @@
 // Message boxes on real X servers of their own, 1280x720 and 1024x768: a
 // fatal error's box and a shader's compile-log box, with long lines, a long
 // caption, a word longer than a line, many lines, characters beyond U+FFFF,
-// an "@" or a line of thousands of characters, fit on the screen in width
-// and height and show their lines, in the window library's box and in the
-// toolkit's box that takes its place when the first fails. Standard output
-// keeps every text whole: the log box's copy, then the fatal error's
-// "ERROR: " line. Each run happens in a child process, forked before this one
-// touches X.
+// CJK characters, an "@" or a line of thousands of characters, fit on the
+// screen in width and height and show their lines, in the window library's
+// box and in the toolkit's box that takes its place when the first fails.
+// Standard output keeps every text whole: the log box's copy, then the fatal
+// error's "ERROR: " line. Each run happens in a child process, forked before
+// this one touches X.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -203,6 +203,9 @@ TEST_P(MessageBoxOnScreen, EveryBoxFitsAndStandardOutputKeepsItsText)
         {"150 characters beyond U+FFFF",
          [] { fatal_error("src/util/data/data_layer.cpp", 66, "Argh, failed to open " + repeated("\U0001F600", 150)); },
          "Error in file", 4, "", "", "Argh, failed to open " + repeated("\U0001F600", 150)},
+        {"150 CJK characters",
+         [] { fatal_error("src/util/data/data_layer.cpp", 66, "Argh, failed to open " + repeated("\u4e2d", 150)); },
+         "Error in file", 5, "", "", "Argh, failed to open " + repeated("\u4e2d", 150)},
         {"paths with an @", [&] { fatal_error("src/util/music/music.cpp", 66, atPaths); }, "Error in file", 9, "", "",
          atPaths},
         {"a line of 4,400 characters",
