@@ -23,10 +23,10 @@ MessageBoxPath& first_path()
 }
 
 // The window library's X11 box writes in a fixed font 7 pixels wide a
-// character, 14 for one beyond U+FFFF, up to 17 for one the core fonts'
-// CJK faces draw, and adds 15 pixels of margin on either side. It is 82 pixels tall plus 15 a line, or 88 plus 18 a line
-// once a character takes one of the core fonts' CJK faces (measured: SDL
-// 2.26 with the core fonts of xfonts-base).
+// character, 14 for one beyond U+FFFF, up to 17 for one the core fonts' CJK
+// faces draw, and adds 15 pixels of margin on either side. It is 82 pixels
+// tall plus 15 a line, or 88 plus 18 a line once a character takes one of
+// the CJK faces (measured: SDL 2.26 with the core fonts of xfonts-base).
 constexpr int kSdlCharacterWidth = 7;
 constexpr int kSdlLines = (kMessageBoxHeight - 88) / 18;
 

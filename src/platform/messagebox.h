@@ -31,7 +31,8 @@ int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
 int message_box_uncopied(const char* text, const char* caption, UINT type);
 
 // When set, every box goes to the responder instead of the screen (and
-// standard output) and its answer is returned. Pass an empty function to show real boxes again.
+// standard output) and its answer is returned. Pass an empty function to
+// show real boxes again.
 using MessageBoxResponder = std::function<int(const char* text, const char* caption, UINT type)>;
 void set_message_box_responder(MessageBoxResponder responder);
 

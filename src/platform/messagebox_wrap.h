@@ -2,6 +2,8 @@
 // Line breaking for message boxes. Both boxes size themselves to the longest
 // line of their text, so one long line (a message naming two long paths)
 // makes a box wider than the screen; breaking the lines keeps it on screen.
+// They grow a line's height a line too, so a long text is cut to the lines
+// that fit.
 #include <functional>
 #include <string>
 #include <string_view>
