@@ -23,9 +23,12 @@ MessageBoxPath& first_path()
 }
 
 // The window library's X11 box writes in a fixed font 7 pixels wide a
-// character (measured: SDL 2.26 with the core fonts of xfonts-base) and adds
-// 15 pixels of margin on either side.
+// character, 14 for one beyond U+FFFF, up to 17 for one the core fonts' CJK
+// faces draw, and adds 15 pixels of margin on either side. It is 82 pixels
+// tall plus 15 a line, or 88 plus 18 a line once a character takes one of
+// the CJK faces (measured: SDL 2.26 with the core fonts of xfonts-base).
 constexpr int kSdlCharacterWidth = 7;
+constexpr int kSdlLines = (kMessageBoxHeight - 88) / 18;
 
 bool with_cancel(UINT type)
 {
@@ -54,9 +57,9 @@ bool show_sdl_message_box(const char* text, const char* caption, UINT type, int*
     // The box takes the width of its longest line. Its caption is the
     // window's title, which does not size the box (a window manager clips a
     // long title to the frame).
-    const std::string lines = wrap_lines(text, kMessageBoxTextWidth, [](std::string_view s) {
-        return kSdlCharacterWidth * static_cast<int>(utf8_characters(s));
-    });
+    const std::string lines = keep_lines(wrap_lines(text, kMessageBoxTextWidth, [](std::string_view s) {
+        return kSdlCharacterWidth * static_cast<int>(utf8_columns(s));
+    }), kSdlLines);
     SDL_MessageBoxData data{};
     data.flags = flags;
     data.title = caption;
@@ -86,12 +89,19 @@ void set_message_box_first_path(MessageBoxPath path)
     first_path() = std::move(path);
 }
 
-int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type)
+namespace {
+
+int show_message_box(const char* text, const char* caption, UINT type, bool copyToOutput)
 {
     if (responder())
         return responder()(text, caption, type);
     text = text ? text : "";
     caption = caption ? caption : "";
+    if (copyToOutput) {
+        // The box may have to leave lines out, and it is gone once answered.
+        std::printf("%s\n%s\n", caption, text);
+        std::fflush(stdout);
+    }
 
     int answer = 0;
     std::string firstWhy, toolkitWhy;
@@ -108,4 +118,16 @@ int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type
                  text);
     std::fflush(stderr);
     return answer;
+}
+
+} // namespace
+
+int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type)
+{
+    return show_message_box(text, caption, type, true);
+}
+
+int message_box_uncopied(const char* text, const char* caption, UINT type)
+{
+    return show_message_box(text, caption, type, false);
 }

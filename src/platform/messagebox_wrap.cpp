@@ -2,6 +2,11 @@
 
 namespace {
 
+// A line of more bytes than this is not measured whole but only as far as it
+// fits: a measure costs as much as the text is long, and the toolkit's
+// measure wraps around past 32,767 pixels.
+constexpr std::size_t kMeasuredWhole = 1024;
+
 bool continuation(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
@@ -18,7 +23,7 @@ std::size_t next_character(std::string_view line, std::size_t i)
 
 void wrap_line(std::string_view line, int maxWidth, const TextWidth& width, std::string& out)
 {
-    while (width(line) > maxWidth) {
+    while (line.size() > kMeasuredWhole || width(line) > maxWidth) {
         // The first byte that does not fit: one character always does.
         std::size_t cut = next_character(line, 0);
         while (cut < line.size()) {
@@ -27,6 +32,8 @@ void wrap_line(std::string_view line, int maxWidth, const TextWidth& width, std:
                 break;
             cut = next;
         }
+        if (cut == line.size())
+            break; // a long line that fits after all
         // A break needs something other than blanks before it: a line's
         // leading blanks stay with its first word.
         const std::size_t text = line.find_first_not_of(' ');
@@ -54,6 +61,37 @@ std::size_t utf8_characters(std::string_view text)
     for (char c : text)
         n += continuation(c) ? 0 : 1;
     return n;
+}
+
+std::size_t utf8_columns(std::string_view text)
+{
+    std::size_t n = 0;
+    for (char c : text) {
+        const auto lead = static_cast<unsigned char>(c);
+        if (continuation(c))
+            continue;
+        n += lead >= 0xF0 ? 2 : lead >= 0xE2 ? 3 : 1;
+    }
+    return n;
+}
+
+std::string keep_lines(const std::string& text, int maxLines)
+{
+    const std::size_t shown = static_cast<std::size_t>(maxLines > 2 ? maxLines : 2) - 1;
+    std::size_t end = 0;
+    for (std::size_t line = 0; line < shown; ++line) {
+        end = text.find('\n', end);
+        if (end == std::string::npos)
+            return text;
+        ++end;
+    }
+    std::size_t more = 1;
+    for (std::size_t i = text.find('\n', end); i != std::string::npos; i = text.find('\n', i + 1))
+        ++more;
+    if (more == 1)
+        return text; // the last line fits in the note's place
+    return text.substr(0, end) + "... and " + std::to_string(more) +
+           " more lines (the whole text is on standard output)";
 }
 
 std::string wrap_lines(const std::string& text, int maxWidth, const TextWidth& width)

@@ -42,7 +42,8 @@ void fatal_error(const char* sourcePath, int line, std::string message)
 
     const std::string caption = "Error in file " + path + ":" + std::to_string(line);
     const std::string text = caption + "\n\n" + message;
-    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK);
+    // The "ERROR: " line below is the text's copy on standard output.
+    message_box_uncopied(text.c_str(), caption.c_str(), MB_OK);
 
     const std::string out = "ERROR: " + time_stamp() + " " + message + "\n";
     std::fwrite(out.data(), 1, out.size(), stdout);

@@ -33,4 +33,17 @@ TEST(MessageBoxWithoutDisplay, WritesTheTextToStandardErrorAndAnswersTheDefault)
     }
 }
 
+TEST(MessageBoxWithoutDisplay, CopiesTheWholeTextToStandardOutputUnlessAskedNotTo)
+{
+    unsetenv("DISPLAY");
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    MessageBoxA(nullptr, "First line\nsecond line", "A caption", MB_OK);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "A caption\nFirst line\nsecond line\n");
+    testing::internal::CaptureStdout();
+    message_box_uncopied("First line\nsecond line", "A caption", MB_OK);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    testing::internal::GetCapturedStderr();
+}
+
 }  // namespace

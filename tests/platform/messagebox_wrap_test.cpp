@@ -2,6 +2,8 @@
 // at a blank, or inside a word that has none; everything else stays as given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <sstream>
 #include <string>
 
@@ -80,6 +82,79 @@ TEST(WrapLines, SkyBoxFaceSizeMessageFitsTheWindowLibrarysBox)
     std::istringstream lines(wrapped);
     for (std::string line; std::getline(lines, line);)
         EXPECT_LE(sevenPixels(line), kMessageBoxTextWidth) << line;
+}
+
+TEST(WrapLines, LongLinesAreMeasuredInPiecesTheToolkitCanMeasure)
+{
+    // The toolkit's measure wraps around past 32,767 pixels: a line of
+    // 4,400 characters 8 pixels wide measured whole reads as fitting.
+    const auto toolkitW = [](std::string_view s) {
+        return static_cast<int>(static_cast<std::int16_t>(8 * static_cast<int>(utf8_characters(s))));
+    };
+    for (const std::size_t n : {std::size_t{1025}, std::size_t{4400}, std::size_t{100000}}) {
+        const std::string wrapped = wrap_lines(std::string(n, 'x'), kMessageBoxTextWidth, toolkitW);
+        std::istringstream lines(wrapped);
+        std::size_t total = 0;
+        for (std::string line; std::getline(lines, line); total += line.size())
+            EXPECT_EQ(line.size(), std::min<std::size_t>(n - total, 105)) << n << " characters";
+        EXPECT_EQ(total, n);
+    }
+    // A long line that fits after all: marks that take no room.
+    const std::string marks = "a" + std::string(2000, '\'');
+    const auto marksTakeNoRoom = [](std::string_view s) {
+        return static_cast<int>(std::count_if(s.begin(), s.end(), [](char c) { return c != '\''; }));
+    };
+    EXPECT_EQ(wrap_lines(marks, 10, marksTakeNoRoom), marks);
+}
+
+TEST(Utf8Columns, WideCharactersTakeMore)
+{
+    const struct {
+        std::string text;
+        std::size_t columns;
+    } cases[] = {
+        {"", 0},
+        {"plain", 5},
+        {"\u00e9t\u00e9", 3},
+        {"\u0436\u0140\u1fff", 3},
+        {"\u4e2d\u6587", 6},
+        {"\u2026\u2192\u3042\uffe6", 12},
+        {"\U0001F600", 2},
+        {"a\U0001F600b\U0001D400\u4e2d", 9},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(utf8_columns(c.text), c.columns) << c.text;
+}
+
+// `n` lines "1" to "n".
+std::string numbered(int n)
+{
+    std::string text;
+    for (int i = 1; i <= n; ++i)
+        text += (i > 1 ? "\n" : "") + std::to_string(i);
+    return text;
+}
+
+TEST(KeepLines, ATextTooLongShowsItsFirstLinesAndHowManyAreLeftOut)
+{
+    const std::string note = " more lines (the whole text is on standard output)";
+    const struct {
+        const char* name;
+        std::string text;
+        int maxLines;
+        std::string kept;
+    } cases[] = {
+        {"fewer lines", numbered(3), 5, numbered(3)},
+        {"as many lines", numbered(5), 5, numbered(5)},
+        {"one line too many", numbered(6), 5, numbered(4) + "\n... and 2" + note},
+        {"many lines", numbered(400), 28, numbered(27) + "\n... and 373" + note},
+        {"an empty last line counts", numbered(5) + "\n", 5, numbered(4) + "\n... and 2" + note},
+        {"empty lines count", std::string(9, '\n'), 4, "\n\n\n... and 7" + note},
+        {"at least one line shown", numbered(3), 1, "1\n... and 2" + note},
+        {"an empty text", "", 2, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(keep_lines(c.text, c.maxLines), c.kept) << c.name;
 }
 
 } // namespace
