@@ -21,6 +21,7 @@ BOOL SetWindowPos(HWND, HWND, int, int, int, int, UINT) { return 0; }
 BOOL ShowWindow(HWND, int) { return 0; }
 BOOL SwapBuffers(HDC) { return 0; }
 int MessageBoxA(HWND, const char*, const char*, UINT) { std::abort(); }
+int message_box_uncopied(const char*, const char*, UINT) { std::abort(); }
 void loading_tick(float, bool) { std::abort(); }
 
 void fuzz_init(std::optional<int> mode)
