@@ -228,10 +228,8 @@ void tess_loop_make_pair(TessHalfEdge* e, TessHalfEdge* sym)
     set_label(sym, nullptr);
 }
 
-TessFace* tess_loop_face(TessLoops& loops, TessHalfEdge* e)
+TessFace* tess_loop_tree_face(TessLoops& loops, TessHalfEdge* e)
 {
-    if (is_label(e))
-        return tess_loop_label(e->loopUp);
     // A node near the root answers without changing the tree; a deep one is
     // splayed, which keeps later lookups short.
     const Node* n = e;
@@ -288,7 +286,7 @@ void tess_loop_splice(TessLoops& loops, TessHalfEdge* a, TessHalfEdge* b)
     const bool sameLoop = !is_root(a);
     if (sameLoop) {
         // a ... x2 b ... x1 becomes the loops a ... x2 and b ... x1.
-        TessFace* face = tess_loop_face(loops, a);
+        TessFace* face = tess_loop_tree_face(loops, a);
         start_at(loops, a);
         splay(loops, x2);
         Node* rest = right(x2);

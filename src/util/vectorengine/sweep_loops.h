@@ -43,7 +43,9 @@ struct TessLoops {
 // A new edge's two halves as one loop (e, then sym) with no face.
 void tess_loop_make_pair(TessHalfEdge* e, TessHalfEdge* sym);
 
-TessFace* tess_loop_face(TessLoops& loops, TessHalfEdge* e);
+// The face of e's loop when that loop is a tree (a label is read as it
+// stands: tess_loop_label).
+TessFace* tess_loop_tree_face(TessLoops& loops, TessHalfEdge* e);
 // Sets the face of e's whole loop.
 void tess_loop_set_face(TessLoops& loops, TessHalfEdge* e, TessFace* f);
 

@@ -97,7 +97,7 @@ public:
     {
         if (tess_loop_is_label(e->loopUp))
             return tess_loop_label(e->loopUp);
-        return tess_loop_face(loops, const_cast<TessHalfEdge*>(e));
+        return tess_loop_tree_face(loops, const_cast<TessHalfEdge*>(e));
     }
     TessFace* Rface(const TessHalfEdge* e) { return Lface(e->Sym); }
     // The work the loops' trees have done so far.
