@@ -55,14 +55,6 @@ void wrap_line(std::string_view line, int maxWidth, const TextWidth& width, std:
 
 } // namespace
 
-std::size_t utf8_characters(std::string_view text)
-{
-    std::size_t n = 0;
-    for (char c : text)
-        n += continuation(c) ? 0 : 1;
-    return n;
-}
-
 std::size_t utf8_columns(std::string_view text)
 {
     std::size_t n = 0;

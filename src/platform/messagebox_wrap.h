@@ -23,9 +23,6 @@ using TextWidth = std::function<int(std::string_view)>;
 // measured in pieces about as wide as a line.
 std::string wrap_lines(const std::string& text, int maxWidth, const TextWidth& width);
 
-// UTF-8 characters in `text`.
-std::size_t utf8_characters(std::string_view text);
-
 // Columns of `text` in the window library's box: a character beyond U+FFFF
 // (four UTF-8 bytes) is drawn two cells wide, and one from U+2000 to U+FFFF
 // up to two and a half (the CJK faces of the core fonts, which also draw

@@ -11,6 +11,13 @@
 
 namespace {
 
+// UTF-8 characters in `text`.
+std::size_t utf8_characters(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
 // One pixel a character, so widths read as columns.
 int columns(std::string_view s)
 {
