@@ -289,14 +289,7 @@ void run_path(benchmark::State& state, Engine engine, PathKind kind)
     SegmentList segments = make_path(kind, static_cast<int>(state.range(0)));
     DriverInput input;
     flatten_path(segments, input.points, input.contours);
-    Shape shape;
-    for (std::size_t c = 0; c < input.contours.size(); c++) {
-        const std::size_t end = c + 1 < input.contours.size() ? input.contours[c + 1] : input.points.size();
-        tessfam::Contour contour;
-        for (std::size_t i = input.contours[c]; i < end; i += 3)
-            contour.push_back({static_cast<float>(input.points[i]), static_cast<float>(input.points[i + 1])});
-        shape.push_back(contour);
-    }
+    const Shape shape = tessfam::shape_of_points(input.points, input.contours);
     tessfam::GluTessellator glu(false);
     std::vector<float> vertices;
     std::vector<unsigned> starts;

@@ -267,6 +267,19 @@ int vertex_count(const Shape& shape)
     return n;
 }
 
+Shape shape_of_points(const std::vector<double>& points, const std::vector<unsigned>& starts)
+{
+    Shape shape;
+    for (std::size_t c = 0; c < starts.size(); c++) {
+        const std::size_t end = c + 1 < starts.size() ? starts[c + 1] : points.size();
+        Contour contour;
+        for (std::size_t i = starts[c]; i < end; i += 3)
+            contour.push_back({static_cast<float>(points[i]), static_cast<float>(points[i + 1])});
+        shape.push_back(contour);
+    }
+    return shape;
+}
+
 bool inside_odd(const Shape& shape, float x, float y)
 {
     bool inside = false;

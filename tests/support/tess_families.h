@@ -27,6 +27,10 @@ Shape glyph_shape(const std::string& fontPath, int n);
 
 int vertex_count(const Shape& shape);
 
+// A flattened path's points (x, y, z triplets, the fill's input) as a
+// shape: contour k runs from starts[k] to the next start.
+Shape shape_of_points(const std::vector<double>& points, const std::vector<unsigned>& starts);
+
 // Parity of the crossings of a ray from (x, y) to +x with the shape's edges.
 bool inside_odd(const Shape& shape, float x, float y);
 // Distance from (x, y) to the nearest edge of the shape.

@@ -103,15 +103,7 @@ tessfam::Shape flattened(SegmentList segments)
     std::vector<double> points;
     std::vector<unsigned> starts;
     flatten_path(segments, points, starts);
-    tessfam::Shape shape;
-    for (std::size_t c = 0; c < starts.size(); c++) {
-        const std::size_t end = c + 1 < starts.size() ? starts[c + 1] : points.size();
-        tessfam::Contour contour;
-        for (std::size_t i = starts[c]; i < end; i += 3)
-            contour.push_back({static_cast<float>(points[i]), static_cast<float>(points[i + 1])});
-        shape.push_back(contour);
-    }
-    return shape;
+    return tessfam::shape_of_points(points, starts);
 }
 
 // The vertices and elements of a tessellation, as they came out.
